@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and plays the show.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)"
+if [ -x build/host/vesk ]; then
+  exec build/host/vesk "$@"
+fi
+echo "The real-time player is not built yet; running the show headless instead." >&2
+exec build/host/vesk-capture "$@"
