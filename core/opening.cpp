@@ -3,6 +3,8 @@
 #include "core/scenes.h"
 #include "core/show_state.h"
 
+void BuildPolarTables() {}
+
 void SetUpOpeningScene() {}
 
 void DrawOpeningFrame(int32_t t) { (void)t; }

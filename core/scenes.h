@@ -7,6 +7,9 @@
 // displacement map, random seed.
 void PrepareShowTables();
 
+// The opening's polar tables, built from RingTexture during the start-up work.
+void BuildPolarTables();
+
 // Opening: palette and title picture, then one frame for stage clock t into GlowScratch.
 void SetUpOpeningScene();
 void DrawOpeningFrame(int32_t t);
