@@ -19,11 +19,37 @@ uint8_t NameImage2[kPlaneBytes] = {};
 uint8_t NameImage3[kPlaneBytes] = {};
 
 // ---- Projection and triangles
+int16_t RotationAngles[3] = {90, 180, 90};
+int16_t ProjectionDistance = 1200;
+int16_t ProjectionScale = -200;
+ScreenPoint ScreenCentre = {0, 0};
+int16_t DepthOffset = 0;
+float SineCosineStore[6] = {};
+ModelVertex VertexInput = {};
+VertexFetchOperation VertexFetch = nullptr;
+PixelOperation PixelCallback = nullptr;
+uint16_t CullMode = 0;
+ProjectedVertex ProjectedVertices[kMaxProjectedVertices] = {};
 
 // ---- Text mesh and glow
-uint8_t GlowBlock[kGlowBlockRows * kScreenWidth] = {};
+uint8_t GlowBlock[kGlowBlockRows * kScreenWidth + kGlowBlockTailBytes] = {};
+uint8_t GlyphPlaneStore[kGlyphPlaneRows * kScreenWidth] = {};
+uint16_t VertexIndexMap[(kVertexGridRows + 1) * kScreenWidth] = {};
+ModelVertex TextVertices[kMaxTextVertices] = {};
+uint16_t TextVertexCount = 0;
+FaceRecord TextFaces[kMaxTextFaces] = {};
+uint16_t TextFaceCount = 0;
 
 // ---- Image effects
+ScreenPoint SmearCentre = {0, 0};
+uint8_t OrbitSprite[kOrbitSpriteSize * kOrbitSpriteSize] = {};
+int16_t OrbitRadius = 0;
+int16_t OrbitPhase = 0;
+uint8_t DotSprite[kDotSpriteSize * kDotSpriteSize] = {};
+uint16_t RandomPixelList[kRandomPixelCapacity] = {};
+uint16_t RandomPixelCount = kRandomPixelCapacity;
+uint8_t RingTexture[kRingTextureBytes] = {};
+uint8_t DisplacementStore[kDisplacementMargin + kPlaneBytes + kDisplacementMargin] = {};
 
 // ---- Opening scene
 
@@ -55,11 +81,39 @@ void ResetShowState() {
   std::memset(NameImage3, 0, sizeof NameImage3);
 
   // ---- Projection and triangles
+  RotationAngles[0] = 90;
+  RotationAngles[1] = 180;
+  RotationAngles[2] = 90;
+  ProjectionDistance = 1200;
+  ProjectionScale = -200;
+  ScreenCentre = {0, 0};
+  DepthOffset = 0;
+  std::memset(SineCosineStore, 0, sizeof SineCosineStore);
+  VertexInput = {};
+  VertexFetch = nullptr;
+  PixelCallback = nullptr;
+  CullMode = 0;
+  std::memset(ProjectedVertices, 0, sizeof ProjectedVertices);
 
   // ---- Text mesh and glow
   std::memset(GlowBlock, 0, sizeof GlowBlock);
+  std::memset(GlyphPlaneStore, 0, sizeof GlyphPlaneStore);
+  std::memset(VertexIndexMap, 0, sizeof VertexIndexMap);
+  std::memset(TextVertices, 0, sizeof TextVertices);
+  TextVertexCount = 0;
+  std::memset(TextFaces, 0, sizeof TextFaces);
+  TextFaceCount = 0;
 
   // ---- Image effects
+  SmearCentre = {0, 0};
+  std::memset(OrbitSprite, 0, sizeof OrbitSprite);
+  OrbitRadius = 0;
+  OrbitPhase = 0;
+  std::memset(DotSprite, 0, sizeof DotSprite);
+  std::memset(RandomPixelList, 0, sizeof RandomPixelList);
+  RandomPixelCount = kRandomPixelCapacity;
+  std::memset(RingTexture, 0, sizeof RingTexture);
+  std::memset(DisplacementStore, 0, sizeof DisplacementStore);
 
   // ---- Opening scene
 

@@ -1,0 +1,91 @@
+// Writes the core's text records file: the three captions and the three credited names, packed.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Record {
+  int16_t distance;
+  const char* text;
+  uint8_t xShift;
+  uint8_t yShift;
+  int16_t xOffset;
+  int16_t yOffset;
+};
+
+// In stored order: CaptionRecord1..3, NameRecord1..3. The x offsets centre each line; "tallow" is
+// one glyph longer than the line its neighbours were laid out for, so it moves by half a glyph
+// (7 columns of 32 units).
+constexpr Record kRecords[] = {
+    {2300, "CodE", 6, 4, 907, 146},
+    {2300, "mUSic", 6, 4, 1057, 146},
+    {2300, "gfx", 6, 4, 747, 146},
+    {700, "tallow", 5, 5, 619, 26},
+    {1300, "brackmoor", 5, 5, 1037, 106},
+    {700, "quib", 5, 5, 477, 146},
+};
+
+void PutI16(std::vector<uint8_t>& out, int16_t v) {
+  const auto u = static_cast<uint16_t>(v);
+  out.push_back(static_cast<uint8_t>(u & 0xFF));
+  out.push_back(static_cast<uint8_t>(u >> 8));
+}
+
+void PrintHelp(const char* program) {
+  std::printf(
+      "Usage: %s --output FILE\n"
+      "Writes the show's six text records, packed: little-endian i16 distance, the text with a\n"
+      "terminating zero, u8 x shift, u8 y shift, i16 x offset, i16 y offset; records follow one\n"
+      "another in the order of the three captions, then the three names.\n"
+      "  --output FILE  where to write the records\n"
+      "  --help         this text\n",
+      program);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string output;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      PrintHelp(argv[0]);
+      return 0;
+    }
+    if (arg == "--output" && i + 1 < argc) {
+      output = argv[++i];
+      continue;
+    }
+    std::fprintf(stderr, "make_text_records: unexpected argument '%s' (see --help)\n", arg.c_str());
+    return 2;
+  }
+  if (output.empty()) {
+    std::fprintf(stderr, "make_text_records: --output is required (see --help)\n");
+    return 2;
+  }
+
+  std::vector<uint8_t> bytes;
+  for (const Record& r : kRecords) {
+    PutI16(bytes, r.distance);
+    bytes.insert(bytes.end(), r.text, r.text + std::strlen(r.text) + 1);
+    bytes.push_back(r.xShift);
+    bytes.push_back(r.yShift);
+    PutI16(bytes, r.xOffset);
+    PutI16(bytes, r.yOffset);
+  }
+
+  std::FILE* out = std::fopen(output.c_str(), "wb");
+  if (out == nullptr) {
+    std::fprintf(stderr, "make_text_records: cannot write %s\n", output.c_str());
+    return 1;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  if (std::fclose(out) != 0 || !written) {
+    std::fprintf(stderr, "make_text_records: writing %s failed\n", output.c_str());
+    return 1;
+  }
+  return 0;
+}
