@@ -1,0 +1,22 @@
+// The display modes the launch dialog offers and the one the user picked.
+#pragma once
+
+#include <cstdint>
+
+struct DisplayMode {
+  int32_t width;
+  int32_t height;
+  int32_t depth;  // bits per pixel: 16, 24 or 32
+  uint32_t redMask;
+  uint32_t greenMask;
+  uint32_t blueMask;
+  int32_t greenWidth;  // 0: green has five bits (5-5-5); 1: six bits for 16-bit modes, and always for 24 and 32
+};
+
+inline constexpr int kModeTableSize = 256;
+
+// Record 0 is the desktop's mode when the list was built; records 1 to interfaceBlock.modeCount - 1 are the
+// offered modes, deepest first, then by width, then by height.
+extern DisplayMode modeTable[kModeTableSize];
+// Index into modeTable chosen in the launch dialog (the chosen line + 1); 0 until then.
+extern int32_t selectedMode;
