@@ -1,0 +1,73 @@
+// Writes the group's extruded logo mesh: counts, vertices and faces, little-endian.
+#include <cstdio>
+#include <string>
+
+#include "tools/make_logo_mesh/logo_mesh.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: make_logo_mesh [--output FILE] [--obj FILE]\n"
+    "\n"
+    "Builds the extruded \"ORR\" logo and writes it deterministically:\n"
+    "  --output FILE  u16 vertex count, u16 face count, vertices as 3 x i16 (x, y, z),\n"
+    "                 faces as 3 x u16, little-endian (default resources/core/logo_mesh.bin)\n"
+    "  --obj FILE     also write the mesh as Wavefront OBJ for inspection\n"
+    "  --help         show this text\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string outputPath = "resources/core/logo_mesh.bin";
+  std::string objPath;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    std::string* target = arg == "--output" ? &outputPath : arg == "--obj" ? &objPath : nullptr;
+    if (!target) {
+      std::fprintf(stderr, "make_logo_mesh: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
+      return 2;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "make_logo_mesh: %s needs a file name\n", arg.c_str());
+      return 2;
+    }
+    *target = argv[++i];
+  }
+
+  const auto outlines = logo_mesh::LogoOutlines();
+  for (size_t o = 0; o < outlines.size(); ++o) {
+    if (!logo_mesh::IsSimple(outlines[o]) || logo_mesh::EarClip(outlines[o]).size() + 2 != outlines[o].size()) {
+      std::fprintf(stderr, "make_logo_mesh: outline %zu is not a simple counter-clockwise polygon\n", o);
+      return 1;
+    }
+  }
+  const logo_mesh::Mesh mesh = logo_mesh::BuildLogoMesh(outlines);
+  const std::vector<uint8_t> bytes = logo_mesh::Serialise(mesh);
+
+  std::FILE* f = std::fopen(outputPath.c_str(), "wb");
+  if (!f) {
+    std::fprintf(stderr, "make_logo_mesh: cannot open %s for writing\n", outputPath.c_str());
+    return 1;
+  }
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !ok) {
+    std::fprintf(stderr, "make_logo_mesh: cannot write %s\n", outputPath.c_str());
+    return 1;
+  }
+  if (!objPath.empty()) {
+    std::FILE* obj = std::fopen(objPath.c_str(), "w");
+    if (!obj) {
+      std::fprintf(stderr, "make_logo_mesh: cannot open %s for writing\n", objPath.c_str());
+      return 1;
+    }
+    for (const auto& v : mesh.vertices) std::fprintf(obj, "v %d %d %d\n", v.x, v.y, v.z);
+    for (const auto& face : mesh.faces) std::fprintf(obj, "f %d %d %d\n", face[0] + 1, face[1] + 1, face[2] + 1);
+    std::fclose(obj);
+  }
+  std::printf("%zu vertices, %zu faces\n", mesh.vertices.size(), mesh.faces.size());
+  return 0;
+}
