@@ -98,14 +98,15 @@ struct Font::Face {
   }
 };
 
-Font::Font(const std::string& path, double pixelSize, Hinting hinting)
+Font::Font(const std::string& path, double pixelSize, Hinting hinting, double widthScale)
     : library_(SharedLibrary()), face_(std::make_unique<Face>()) {
   face_->hinting = hinting;
   if (FT_New_Face(library_->handle, path.c_str(), 0, &face_->handle) != 0) {
     throw std::runtime_error("cannot load font " + path);
   }
-  const auto size = static_cast<FT_F26Dot6>(std::lround(pixelSize * 64.0));
-  if (FT_Set_Char_Size(face_->handle, 0, size, 72, 72) != 0) {
+  const auto height = static_cast<FT_F26Dot6>(std::lround(pixelSize * 64.0));
+  const auto width = static_cast<FT_F26Dot6>(std::lround(pixelSize * widthScale * 64.0));
+  if (widthScale <= 0.0 || FT_Set_Char_Size(face_->handle, width, height, 72, 72) != 0) {
     throw std::runtime_error("cannot scale font " + path);
   }
 }

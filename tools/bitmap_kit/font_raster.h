@@ -17,8 +17,9 @@ enum class Hinting { kNone, kLight };
 
 class Font {
  public:
-  // Opens a font file; throws std::runtime_error naming the file when FreeType cannot load it.
-  Font(const std::string& path, double pixelSize, Hinting hinting = Hinting::kLight);
+  // Opens a font file at pixelSize rows per em; widthScale widens the letters for pixels that are
+  // shown taller than wide. Throws std::runtime_error naming the file when FreeType cannot load it.
+  Font(const std::string& path, double pixelSize, Hinting hinting = Hinting::kLight, double widthScale = 1.0);
   ~Font();
   Font(Font&&) noexcept;
   Font& operator=(Font&&) noexcept;

@@ -67,10 +67,12 @@ Plane Blur(const Plane& in, int radius) {
 }
 
 Plane Grow(const Plane& in, float radius) {
+  // Distances run between pixel centres and the shape's edge lies half a pixel past its last
+  // centre, so a pixel at distance radius + 0.5 sits exactly on the grown edge.
   const Plane distance = DistanceOutside(in);
   Plane out(in.width, in.height);
   for (std::size_t i = 0; i < out.v.size(); ++i) {
-    out.v[i] = std::max(in.v[i], std::clamp(radius + 0.5f - distance.v[i], 0.0f, 1.0f));
+    out.v[i] = std::max(in.v[i], std::clamp(radius + 1.0f - distance.v[i], 0.0f, 1.0f));
   }
   return out;
 }

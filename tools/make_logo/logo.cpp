@@ -211,20 +211,26 @@ void PaintGlint(Canvas& canvas, int cx, int cy, float reach) {
 kit::RgbImage RenderLogo(const std::string& fontDir) {
   const std::string titleFont = fontDir + "/DejaVuSans-BoldOblique.ttf";
   const std::string groupFont = fontDir + "/DejaVuSans-Bold.ttf";
-  const Plane title = Word(titleFont, "VESK", 186.0 * kSuper, 0.02, kW / 2, 20 * kSuper);
+  const float titleShadow = 3.0f * kSuper;
+  Plane title = Word(titleFont, "VESK", 186.0 * kSuper, 0.02, kW / 2, 0);
+  Plane group = Word(groupFont, "ORRENT", 120.0 * kSuper, 0.25, kW / 2, Bounds(title).bottom + 13 * kSuper);
+  // Centre the pair with its drop shadow, which hangs below and to the right.
+  const int blockHeight = Bounds(group).bottom + static_cast<int>(titleShadow);
+  const int drop = (kH - blockHeight) / 2;
+  title = Shifted(title, 0, drop);
+  group = Shifted(group, 0, drop);
   const Box titleBox = Bounds(title);
-  const Plane group = Word(groupFont, "ORRENT", 120.0 * kSuper, 0.25, kW / 2, titleBox.bottom + 13 * kSuper);
 
   Plane both = title;
   for (std::size_t i = 0; i < both.v.size(); ++i) both.v[i] = std::max(both.v[i], group.v[i]);
 
   Canvas canvas;
   PaintBackground(canvas, both);
-  PaintOutlined(canvas, title, 2.5f * kSuper, 3.0f * kSuper);
+  PaintOutlined(canvas, title, 2.5f * kSuper, titleShadow);
   PaintBevelled(canvas, title, 3.2f * kSuper, ChromeSky);
   PaintOutlined(canvas, group, 1.6f * kSuper, 2.0f * kSuper);
   PaintBevelled(canvas, group, 1.4f * kSuper, Gold);
-  PaintGlint(canvas, titleBox.right - 14 * kSuper, titleBox.top + 3 * kSuper, 16.0f * kSuper);
+  PaintGlint(canvas, titleBox.right - 14 * kSuper, titleBox.top + 3 * kSuper, 24.0f * kSuper);
 
   const Plane r = kit::Downsample(canvas.r, kSuper);
   const Plane g = kit::Downsample(canvas.g, kSuper);

@@ -25,17 +25,23 @@ constexpr float kDim = 148.0f / 255.0f;
 constexpr float kRule = 96.0f / 255.0f;
 constexpr float kGlowStrength = 0.45f;
 
+// The frame is stretched to a 4:3 screen, so each pixel shows 1.2 times as tall as it is wide; the
+// type is set that much wider to keep its proportions on screen.
+constexpr double kPixelAspect = 1.2;
+
 struct Type {
   Font title;
+  Font display;
   Font label;
   Font body;
   Font name;
 
   explicit Type(const std::string& dir)
-      : title(dir + "/DejaVuSans-Bold.ttf", 22.0),
-        label(dir + "/DejaVuSans.ttf", 9.0),
-        body(dir + "/DejaVuSans.ttf", 11.0),
-        name(dir + "/DejaVuSans-Bold.ttf", 12.0) {}
+      : title(dir + "/DejaVuSans-Bold.ttf", 22.0, kit::Hinting::kLight, kPixelAspect),
+        display(dir + "/DejaVuSans-Bold.ttf", 32.0, kit::Hinting::kLight, kPixelAspect),
+        label(dir + "/DejaVuSans.ttf", 9.0, kit::Hinting::kLight, kPixelAspect),
+        body(dir + "/DejaVuSans.ttf", 11.0, kit::Hinting::kLight, kPixelAspect),
+        name(dir + "/DejaVuSans-Bold.ttf", 12.0, kit::Hinting::kLight, kPixelAspect) {}
 };
 
 struct Page {
@@ -115,29 +121,32 @@ kit::RgbImage Greetings(const Type& t) {
 kit::RgbImage About(const Type& t) {
   Page page;
   page.Title(t.title, "FIRST PLACE", 40, 3);
-  t.label.DrawCentred(page.ink, "PC INTRO COMPETITION \u00B7 TARNFEST 1996", kCentre, 56, 1.2, kDim);
+  t.label.DrawCentred(page.ink, "VESK BY ORRENT \u00B7 TARNFEST 1996", kCentre, 56, 1.2, kDim);
   page.Rule(68, 90);
-  const char* lines[] = {"Vesk was made by Orrent for the",
-                         "PC intro competition at Tarnfest",
-                         "in 1996, and it took first place.",
-                         "Rings, spirals, clouds of dots and",
-                         "a swinging spotlight, drawn live",
-                         "at 320 by 200 in 256 colours."};
-  double y = 92;
+  const char* lines[] = {"Orrent made Vesk for the PC intro",
+                         "competition at Tarnfest in 1996,",
+                         "and the party hall voted it first.",
+                         "",
+                         "Rings, spirals, glowing names and",
+                         "a swinging spotlight, all computed",
+                         "live at 320 by 200 in 256 colours."};
+  double y = 90;
   for (const char* line : lines) {
     t.body.DrawCentred(page.ink, line, kCentre, y, 0, kBody);
-    y += 16;
+    y += *line ? 15.0 : 7.0;
   }
   return page.Finish();
 }
 
 kit::RgbImage Closing(const Type& t) {
   Page page;
-  t.name.DrawCentred(page.ink, "thanks for watching", kCentre, 70, 0.5, kBody);
-  page.Rule(84, 90);
-  page.Title(t.title, "VESK", 118, 6);
-  t.label.DrawCentred(page.ink, "ORRENT \u00B7 1996", kCentre, 134, 1.5, kDim);
-  t.body.DrawCentred(page.ink, "see you at the next party", kCentre, 170, 0, kDim);
+  t.name.DrawCentred(page.ink, "thanks for watching", kCentre, 48, 0.5, kBody);
+  page.Rule(62, 90);
+  page.Title(t.display, "VESK", 108, 8);
+  t.label.DrawCentred(page.ink, "ORRENT \u00B7 1996", kCentre, 126, 2, kDim);
+  page.Rule(140, 90);
+  t.body.DrawCentred(page.ink, "tallow \u00B7 brackmoor \u00B7 quib", kCentre, 162, 0.3, kBody);
+  t.body.DrawCentred(page.ink, "see you at the next party", kCentre, 180, 0, kDim);
   return page.Finish();
 }
 

@@ -11,14 +11,16 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Reads a still-picture BMP (olkpicN.bmp) the way the picture hooks do - blue bytes from offset 54 in\n"
       "stored order, first stored row on top, through the grey palette - and writes the 320 x 200 screen\n"
-      "image as PNG, optionally enlarged."};
+      "image as PNG, optionally stretched to a screen size the way the blit does it (nearest neighbour)."};
   std::string input;
   std::string output;
-  int scale = 1;
+  int width = 320;
+  int height = 200;
   app.add_option("input", input, "Still-picture BMP file")->required()->check(CLI::ExistingFile);
   app.add_option("-o,--output", output, "PNG file to write")->required();
-  app.add_option("-s,--scale", scale, "Whole-number enlargement, nearest neighbour")
-      ->check(CLI::Range(1, 8))
+  app.add_option("--width", width, "Width of the screen or window shown")->check(CLI::Range(1, 4096))->capture_default_str();
+  app.add_option("--height", height, "Height of the screen or window shown")
+      ->check(CLI::Range(1, 4096))
       ->capture_default_str();
   CLI11_PARSE(app, argc, argv);
 
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   try {
-    const auto shown = vesk::preview::Enlarge(vesk::preview::ShownPicture(bytes), scale);
+    const auto shown = vesk::preview::Stretch(vesk::preview::ShownPicture(bytes), width, height);
     if (!vesk::preview::WritePng(output, shown, error)) {
       std::cerr << "picture_preview: " << error << '\n';
       return 1;

@@ -25,12 +25,14 @@ kit::RgbImage ShownPicture(const std::vector<std::uint8_t>& file) {
   return shown;
 }
 
-kit::RgbImage Enlarge(const kit::RgbImage& image, int factor) {
-  if (factor < 1) throw std::invalid_argument("enlargement factor must be at least 1");
-  kit::RgbImage out(image.width * factor, image.height * factor);
-  for (int y = 0; y < out.height; ++y) {
-    for (int x = 0; x < out.width; ++x) {
-      const std::uint8_t* s = image.Pixel(x / factor, y / factor);
+kit::RgbImage Stretch(const kit::RgbImage& image, int width, int height) {
+  if (width < 1 || height < 1) throw std::invalid_argument("stretched size must be positive");
+  kit::RgbImage out(width, height);
+  for (int y = 0; y < height; ++y) {
+    const int sy = static_cast<int>(static_cast<long long>(y) * image.height / height);
+    for (int x = 0; x < width; ++x) {
+      const int sx = static_cast<int>(static_cast<long long>(x) * image.width / width);
+      const std::uint8_t* s = image.Pixel(sx, sy);
       std::uint8_t* d = out.Pixel(x, y);
       d[0] = s[0];
       d[1] = s[1];

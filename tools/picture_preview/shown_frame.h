@@ -14,7 +14,8 @@ namespace vesk::preview {
 // is shorter than a still picture.
 kit::RgbImage ShownPicture(const std::vector<std::uint8_t>& file);
 
-// Nearest-neighbour enlargement, so single pixels stay visible when the preview is looked at.
-kit::RgbImage Enlarge(const kit::RgbImage& image, int factor);
+// Nearest-neighbour stretch to width x height, as the blit to the screen or window does it (at
+// 640 x 480 each frame pixel covers 2 x 2.4 screen pixels).
+kit::RgbImage Stretch(const kit::RgbImage& image, int width, int height);
 
 }  // namespace vesk::preview
