@@ -175,7 +175,7 @@ Instrument BuildWind(std::size_t length) {
   LoopWhole(s);
   Instrument ins = SingleSampleInstrument("wind", std::move(s));
   ins.volumeEnvelope = MakeEnvelope({{0, 0}, {40, 48}, {80, 64}}, 2);
-  ins.fadeout = 200;
+  ins.fadeout = 600;
   return ins;
 }
 

@@ -29,6 +29,8 @@ constexpr int kChWind = 15;
 constexpr int kBar = 32;   // rows per bar: 8 rows a beat at speed 3
 constexpr int kBeat = 8;
 constexpr int kStep = 2;   // a sixteenth note
+// Master level, set once at the song's start: keeps the loudest beats a few dB below full scale.
+constexpr uint8_t kGlobalVolume = 46;
 
 const Echo kLeadEcho{kChLeadEcho, 6, 38, 200};
 const Echo kArpEcho{kChArpEcho, 6, 45, 200};
@@ -179,6 +181,7 @@ void Theme(Sheet& s, int bar, int themeBar, int channel, uint8_t instrument, int
 // Opening: the pad breathes in over A minor, wind and a first bell.
 Pattern Intro0() {
   Sheet s;
+  s.SetEffect(0, kChKick, kFxGlobalVolume, kGlobalVolume);
   Pad(s, 0, kAm, 2);
   PadRamp(s, 4, 60, 4, 30);
   Wind(s, 0, "A3", 4, 34);
@@ -242,6 +245,7 @@ Pattern Intro5() {
   Roll(s, 32, 46, 2, 24, 36);
   Roll(s, 48, 63, 1, 38, 56);
   Wind(s, 0, "A3", 24, 50, 63);
+  s.Off(63, kChWind);
   return s.Take();
 }
 
@@ -320,6 +324,7 @@ Pattern Transition() {
   Roll(s, 32, 46, 2, 20, 36);
   Roll(s, 48, 63, 1, 38, 58);
   Wind(s, 0, "E3", 10, 48, 63);
+  s.Off(63, kChWind);
   return s.Take();
 }
 
@@ -398,6 +403,8 @@ Pattern Breakdown(int firstThemeBar, const Chord& first, const Chord& second, bo
 // Outro: the groove again, then thinning bar by bar.
 Pattern Outro0() {
   Pattern p = Groove(kAm, kF, true, false);
+  p.At(0, kChLead).note = kNoteOff;
+  p.At(0, kChLeadEcho).note = kNoteOff;
   return p;
 }
 
@@ -431,13 +438,13 @@ Pattern Outro2() {
 Pattern Outro3() {
   Sheet s;
   Pad(s, 0, kAm, 28);
-  PadRamp(s, 4, 32, 28, 12);
-  PadOff(s, 36);
+  PadRamp(s, 4, 24, 28, 10);
+  PadOff(s, 28);
   s.Note(0, kChBass, NoteNumber("A2"), kBass, 30);
   s.Off(24, kChBass);
-  s.Line(kChBell, 0, 4, "A5:24 . . E5:18 . . A4:14 . . . . . . . . .", kBell, -1, kBellEcho);
-  s.Ramp(kChWind, 0, 32, 24, 6, 4);
-  s.Off(36, kChWind);
+  s.Line(kChBell, 0, 4, "A5:24 . E5:18 . A4:14", kBell, -1, kBellEcho);
+  s.Ramp(kChWind, 0, 28, 24, 6, 4);
+  s.Off(32, kChWind);
   return s.Take();
 }
 
