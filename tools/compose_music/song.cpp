@@ -1,6 +1,7 @@
 // The show's music: a trance piece in A minor at 136 BPM whose form follows the show's stages.
 #include "song.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -53,8 +54,13 @@ uint8_t Up(const char* name, int semitones) { return static_cast<uint8_t>(NoteNu
 
 // ---- building blocks -------------------------------------------------------------------
 
+// The three pad voices spread left, centre and right.
 void Pad(Sheet& s, int row, const Chord& c, int volume) {
-  for (int v = 0; v < 3; ++v) s.Note(row, kChPad + v, NoteNumber(c.pad[static_cast<std::size_t>(v)]), kPad, volume);
+  constexpr uint8_t kSpread[3] = {0x48, 0, 0xB8};
+  for (int v = 0; v < 3; ++v) {
+    s.Note(row, kChPad + v, NoteNumber(c.pad[static_cast<std::size_t>(v)]), kPad, volume);
+    if (kSpread[v]) s.SetEffect(row, kChPad + v, kFxPanning, kSpread[v]);
+  }
 }
 
 void PadOff(Sheet& s, int row) {
@@ -73,17 +79,20 @@ void Claps(Sheet& s, int first, int last, int volume = -1) {
   for (int r = first + kBeat; r <= last; r += 2 * kBeat) s.Note(r, kChSnare, NoteNumber("C4"), kSnare, volume);
 }
 
+// Hat volumes are written at the pattern's dynamic and lifted here to sit in the mix.
+int HatVolume(int volume) { return std::min(64, volume * 3 / 2); }
+
 void ClosedOffbeats(Sheet& s, int first, int last, int volume) {
-  for (int r = first + 4; r <= last; r += kBeat) s.Note(r, kChHats, NoteNumber("C4"), kHats, volume);
+  for (int r = first + 4; r <= last; r += kBeat) s.Note(r, kChHats, NoteNumber("C4"), kHats, HatVolume(volume));
 }
 
 void OpenOffbeats(Sheet& s, int first, int last, int volume) {
-  for (int r = first + 4; r <= last; r += kBeat) s.Note(r, kChHats, NoteNumber("C5"), kHats, volume);
+  for (int r = first + 4; r <= last; r += kBeat) s.Note(r, kChHats, NoteNumber("C5"), kHats, HatVolume(volume));
 }
 
 // Quiet sixteenth hats between the offbeats, on their own channel so open hats ring on.
 void GhostHats(Sheet& s, int first, int last, int volume) {
-  for (int r = first + 2; r <= last; r += 4) s.Note(r, kChPerc, NoteNumber("C4"), kHats, volume);
+  for (int r = first + 2; r <= last; r += 4) s.Note(r, kChPerc, NoteNumber("C4"), kHats, HatVolume(volume));
 }
 
 void Crash(Sheet& s, int row, int volume = -1) { s.Note(row, kChCrash, NoteNumber("C4"), kCrash, volume); }
@@ -184,7 +193,7 @@ Pattern Intro0() {
   s.SetEffect(0, kChKick, kFxGlobalVolume, kGlobalVolume);
   Pad(s, 0, kAm, 2);
   PadRamp(s, 4, 60, 4, 30);
-  Wind(s, 0, "A3", 4, 34);
+  Wind(s, 0, "A3", 2, 26);
   s.Line(kChBell, 0, 4, ". . . . A5:18 . . . . . E6:22 . . . . .", kBell, -1, kBellEcho);
   return s.Take();
 }
@@ -194,7 +203,7 @@ Pattern Intro1() {
   Sheet s;
   Pad(s, 0, kF, 30);
   s.Line(kChBell, 0, 4, "A5 . . C6 . . E6 . . A6 . . G6 . E6 .", kBell, 26, kBellEcho);
-  s.Ramp(kChWind, 0, 60, 34, 26, 8);
+  s.Ramp(kChWind, 0, 60, 26, 18, 8);
   return s.Take();
 }
 
@@ -204,7 +213,7 @@ Pattern Intro2() {
   s.Line(kChBell, 0, 4, "E6 . . G6 . . E6 . . C6 . . D6 . E6 .", kBell, 28, kBellEcho);
   Arp(s, 0, kC, kArpWave, 8);
   Arp(s, 1, kC, kArpWave, 14);
-  s.Ramp(kChWind, 0, 60, 26, 18, 8);
+  s.Ramp(kChWind, 0, 60, 18, 12, 8);
   return s.Take();
 }
 
@@ -249,12 +258,12 @@ Pattern Intro5() {
   return s.Take();
 }
 
-// The groove: four to the floor, offbeat bass, claps, pad and arpeggio.
-Pattern Groove(const Chord& first, const Chord& second, bool crash, bool fill) {
+// The groove: four to the floor, offbeat bass, pad and arpeggio; claps join on its second half.
+Pattern Groove(const Chord& first, const Chord& second, bool crash, bool claps, bool fill) {
   Sheet s;
   if (crash) Crash(s, 0);
   Kicks(s, 0, 63);
-  Claps(s, 0, 63);
+  if (claps) Claps(s, 0, 63);
   ClosedOffbeats(s, 0, 63, 30);
   GhostHats(s, 0, fill ? 55 : 63, 10);
   BassOffbeat(s, 0, first);
@@ -337,7 +346,7 @@ Pattern Breakbeat(const Chord& first, const Chord& second, const char* leadA, co
     s.Note(b + 8, kChSnare, NoteNumber("C4"), kSnare);
     s.Note(b + 24, kChSnare, NoteNumber("C4"), kSnare);
     s.Note(b + 30, kChSnare, NoteNumber("C4"), kSnare, 16);
-    for (int r = 0; r < kBar; r += kStep) s.Note(b + r, kChHats, NoteNumber("C4"), kHats, (r % 4 == 0) ? 14 : 28);
+    for (int r = 0; r < kBar; r += kStep) s.Note(b + r, kChHats, NoteNumber("C4"), kHats, HatVolume(r % 4 == 0 ? 14 : 28));
   }
   for (int bar = 0; bar < 2; ++bar) {
     const Chord& c = bar == 0 ? first : second;
@@ -360,8 +369,8 @@ Pattern Variation(int firstThemeBar, const Chord& first, const Chord& second, bo
   Kicks(s, 0, 63);
   Claps(s, 0, 63);
   ClosedOffbeats(s, 0, 63, 30);
-  s.Note(28, kChHats, NoteNumber("C5"), kHats, 24);
-  s.Note(60, kChHats, NoteNumber("C5"), kHats, 24);
+  s.Note(28, kChHats, NoteNumber("C5"), kHats, HatVolume(24));
+  s.Note(60, kChHats, NoteNumber("C5"), kHats, HatVolume(24));
   GhostHats(s, 0, fill ? 55 : 63, 12);
   BassOffbeat(s, 0, first);
   BassOffbeat(s, 1, second);
@@ -402,7 +411,7 @@ Pattern Breakdown(int firstThemeBar, const Chord& first, const Chord& second, bo
 
 // Outro: the groove again, then thinning bar by bar.
 Pattern Outro0() {
-  Pattern p = Groove(kAm, kF, true, false);
+  Pattern p = Groove(kAm, kF, true, true, false);
   p.At(0, kChLead).note = kNoteOff;
   p.At(0, kChLeadEcho).note = kNoteOff;
   return p;
@@ -459,8 +468,8 @@ Song ComposeSong() {
   p.push_back(Intro3());                                    // 3
   p.push_back(Intro4());                                    // 4
   p.push_back(Intro5());                                    // 5
-  p.push_back(Groove(kAm, kF, true, false));                // 6  groove
-  p.push_back(Groove(kC, kG, false, true));                 // 7
+  p.push_back(Groove(kAm, kF, true, false, false));         // 6  groove
+  p.push_back(Groove(kC, kG, false, true, true));           // 7
   p.push_back(Build());                                     // 8
   p.push_back(ThemePattern(0, kAm, kF, true, false));       // 9  theme bars 1-2
   p.push_back(ThemePattern(2, kC, kG, false, false));       // 10 theme bars 3-4
