@@ -18,10 +18,11 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   try {
+    const auto bytes = vesk::kit::EncodeBottomUpBmp(vesk::logo::RenderLogo(fontDir));
     std::filesystem::create_directories(outDir);
     const std::filesystem::path path = std::filesystem::path(outDir) / "logo.bmp";
     std::string error;
-    if (!vesk::kit::WriteBytes(path, vesk::kit::EncodeBottomUpBmp(vesk::logo::RenderLogo(fontDir)), error)) {
+    if (!vesk::kit::WriteBytes(path, bytes, error)) {
       std::cerr << "make_logo: " << error << '\n';
       return 1;
     }

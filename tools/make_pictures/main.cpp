@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "tools/make_pictures/pages.h"
 
@@ -19,12 +20,16 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   try {
+    // Everything is rendered before anything is written, so a missing font leaves no half set.
+    std::vector<std::vector<std::uint8_t>> files;
+    for (int n = 1; n <= vesk::pictures::kPageCount; ++n) {
+      files.push_back(vesk::kit::EncodeStillPicture(vesk::pictures::RenderPage(n, fontDir)));
+    }
     std::filesystem::create_directories(outDir);
     for (int n = 1; n <= vesk::pictures::kPageCount; ++n) {
-      const auto bytes = vesk::kit::EncodeStillPicture(vesk::pictures::RenderPage(n, fontDir));
       const std::filesystem::path path = std::filesystem::path(outDir) / vesk::pictures::PageFileName(n);
       std::string error;
-      if (!vesk::kit::WriteBytes(path, bytes, error)) {
+      if (!vesk::kit::WriteBytes(path, files[n - 1], error)) {
         std::cerr << "make_pictures: " << error << '\n';
         return 1;
       }

@@ -106,7 +106,7 @@ kit::RgbImage Greetings(const Type& t) {
   page.Title(t.title, "GREETINGS", 40, 4);
   t.label.DrawCentred(page.ink, "ORRENT SALUTES", kCentre, 56, 1.5, kDim);
   page.Rule(68, 90);
-  const char* groups[] = {"Quillmoth", "Brastel",  "Nuvrane",  "Tessaline", "Oxbarrow", "Kelvorn",
+  const char* groups[] = {"Quillmoth", "Pellomar",  "Nuvrane",  "Tessaline", "Oxbarrow", "Kelvorn",
                           "Mirefold",  "Dunspire", "Vantorr",  "Sorrelkin", "Ystrand",  "Fennec"};
   for (int i = 0; i < 12; ++i) {
     const double x = kCentre + (i % 3 - 1) * 96.0;
