@@ -12,3 +12,7 @@ using ShowEntry = void (*)();
 // show is RunShow but for tests.
 int HostMain(LaunchDialog& dialog, ShowEntry show);
 int HostMain(LaunchDialog& dialog);
+
+// Every variable of the host, the display and the interface block back to its start value, for programs and
+// tests that run the host more than once in a process.
+void ResetHostState();

@@ -1,0 +1,59 @@
+// Frame presentation: the conversion, the blit with its retries and restore, and the pump at the end.
+#include "display/presentation.h"
+
+#include "display/display_mode.h"
+#include "display/display_setup.h"
+#include "display/mode_list.h"
+#include "display/pixel_conversion.h"
+#include "platform/display.h"
+#include "platform/window.h"
+
+int32_t appActive = 0;
+HookOperation messagePump = nullptr;
+
+namespace {
+
+// The backend never looks at the surfaces (headless without picture output): expanding and packing would
+// produce pixels nobody reads.
+bool SurfaceContentUnused() { return (lockDescription.caps & platform::kCapsContentUnused) != 0; }
+
+platform::Rect DestinationRect(const DisplayMode& size) {
+  if (interfaceBlock.windowed != 0) {
+    const platform::Point topLeft = platform::ClientToScreen(showWindow, {0, 0});
+    const platform::Point bottomRight = platform::ClientToScreen(showWindow, {size.width, size.height});
+    return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+  }
+  return {0, 0, size.width, size.height};
+}
+
+}  // namespace
+
+void BlitToScreen() {
+  if (platform::DisplayFailed(platform::Lock(workSurface, &lockDescription)) ||
+      lockDescription.memory == nullptr) {
+    return;
+  }
+  // In a window the work surface has the desktop's format, which record 0 describes.
+  const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable[0] : modeTable[selectedMode];
+  if (!SurfaceContentUnused()) {
+    PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
+  }
+  platform::Unlock(workSurface);
+  const DisplayMode& size = modeTable[selectedMode];
+  const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
+  for (;;) {
+    const platform::Rect destination = DestinationRect(size);
+    platform::WaitForVerticalBlank(displayObject);
+    const platform::DisplayResult result = platform::Blt(primarySurface, destination, workSurface, source);
+    if (result == platform::kDisplayWasStillDrawing) continue;
+    if (result == platform::kDisplaySurfaceLost) platform::Restore(primarySurface);
+    return;
+  }
+}
+
+void PresentFrame() {
+  RefreshPalette();
+  if (!SurfaceContentUnused()) ExpandFrame();
+  if (appActive != 0) BlitToScreen();
+  messagePump();
+}

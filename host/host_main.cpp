@@ -1,0 +1,103 @@
+// The host's entry: everything prepared in a fixed order, the show run once, and the ways out.
+#include "host/host_main.h"
+
+#include <memory>
+
+#include "core/interface_block.h"
+#include "core/timeline.h"
+#include "display/display_setup.h"
+#include "display/mode_list.h"
+#include "display/pixel_conversion.h"
+#include "display/presentation.h"
+#include "host/message_pump.h"
+#include "host/music.h"
+#include "host/pictures.h"
+#include "host/present_source.h"
+#include "platform/process.h"
+#include "platform/sound.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+
+PresentSource presentSource = kSourceStartupFrame;
+
+namespace {
+
+constexpr uint32_t kSoundOptions = platform::kSoundGlobalFocus;
+
+void SpareHook() {}
+
+// The two frame buffers live for the whole process; a program that runs the host again reuses them.
+void AllocateFrameBuffers() {
+  static const std::unique_ptr<uint8_t[]> expanded(new uint8_t[kExpandedFrameBytes]);
+  static const std::unique_ptr<uint8_t[]> frame(new uint8_t[kFrameBytes]);
+  expandedFrame = expanded.get();
+  frameBuffer = frame.get();
+}
+
+// When the display cannot be used at all, the program ends after the message, with nothing left running.
+[[noreturn]] void EndWithoutDisplay() {
+  ReleaseDisplay();
+  platform::ExitProcess(0);
+}
+
+[[noreturn]] void RunHost(LaunchDialog& dialog, ShowEntry show) {
+  messagePump = PumpMessages;
+  if (BuildModeList(nullptr) == 0) EndWithoutDisplay();
+  if (interfaceBlock.modeCount == 0) {
+    platform::MessageBox(nullptr, "EnumDisplayModes error", kDisplayErrorCaption);
+    EndWithoutDisplay();
+  }
+  platform::RegisterWindowClass(kWindowClassName, ShowWindowProc);
+  if (dialog.RunModal() != kLaunchRunDemo) throw platform::ProcessExit{0};
+
+  platform::SoundInit(platform::kMixRate, platform::kSoftwareChannels, kSoundOptions);
+  LoadMusic();
+  SetupDisplay();
+  // A failed windowed set-up leaves its window open and nothing to present with: end through the quit path.
+  // (A failed full-screen set-up destroys its window, which posts the quit request handled at the first present.)
+  if (interfaceBlock.windowed != 0 && interfaceBlock.hooks[kHookPresentFrame] == nullptr) {
+    ShutDownForQuit();
+    platform::ExitProcess(0);
+  }
+  AllocateFrameBuffers();
+  platform::ShowWindow(showWindow, platform::kShowDefault);
+  platform::UpdateWindow(showWindow);
+  platform::TimeBeginPeriod(kTimerResolutionMs);
+  timerId = platform::TimeSetEvent(kTimerPeriodMs, kTimerResolutionMs, TimerTick, 0, platform::kTimePeriodic);
+  interfaceBlock.hooks[kHookSpare] = SpareHook;
+  interfaceBlock.hooks[kHookShowPicture1] = ShowPicture1;
+  interfaceBlock.hooks[kHookShowPicture2] = ShowPicture2;
+  interfaceBlock.hooks[kHookShowPicture3] = ShowPicture3;
+  interfaceBlock.hooks[kHookShowPicture4] = ShowPicture4;
+  interfaceBlock.hooks[kHookSetGreyPalette] = SetGreyPalette;
+
+  presentSource = kSourceStartupFrame;
+  PresentFrame();
+  presentSource = kSourceCore;
+  show();
+
+  FreeMusic();
+  platform::SoundClose();
+  ReleaseDisplay();
+  platform::ExitProcess(0);
+}
+
+}  // namespace
+
+int HostMain(LaunchDialog& dialog, ShowEntry show) {
+  try {
+    RunHost(dialog, show);
+  } catch (const platform::ProcessExit& exit) {
+    return exit.status;
+  }
+}
+
+int HostMain(LaunchDialog& dialog) { return HostMain(dialog, RunShow); }
+
+void ResetHostState() {
+  ResetInterfaceBlock();
+  ResetDisplayState();
+  ResetMusicState();
+  messagePump = nullptr;
+  presentSource = kSourceStartupFrame;
+}

@@ -1,0 +1,31 @@
+// The music and the time base: the module's load, start, stop and position, and the 20 ms clock.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/sound.h"
+
+// The module resource and the length the loader hands to the sound library.
+inline constexpr const char* kModuleResourceName = "xmfile";
+inline constexpr uint32_t kModuleBytes = 79327;
+inline constexpr uint32_t kTimerResolutionMs = 1;
+
+extern platform::Song* songHandle;
+// The order number read by the latest PollMusicPosition.
+extern int32_t musicOrder;
+// How many times PollMusicPosition has run (observers tell "never polled" from order 0 by it).
+extern uint32_t musicPollCount;
+extern uint32_t timerId;
+
+// Loads the module and fills hook slot 2, whether or not the load worked.
+void LoadMusic();
+// Hook slot 2: plays the module in mono, silenced (but advancing) when sound is off.
+void StartMusic();
+// Stops the module; says "StopSong" when that fails.
+void StopMusic();
+// Frees the module; says "FreeSong" when that fails. The handle is forgotten either way.
+void FreeMusic();
+void PollMusicPosition();
+void TimerTick(uint32_t timerId, uint32_t message, uintptr_t user, uintptr_t reserved1, uintptr_t reserved2);
+// Every variable above back to its start value.
+void ResetMusicState();
