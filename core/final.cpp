@@ -1,13 +1,31 @@
 // The final scene: the extruded logo swaying under a swinging, flickering spotlight.
-#include <cmath>
+#include "core/final.h"
 
+#include <cmath>
+#include <cstring>
+
+#include "core/image_effects.h"
 #include "core/palette_random.h"
+#include "core/projection.h"
 #include "core/scenes.h"
 #include "core/show_state.h"
+#include "core/timeline.h"
+
+extern "C" const unsigned char vesk_core_logo_mesh_bin[];
+extern "C" const unsigned int vesk_core_logo_mesh_bin_size;
 
 namespace {
 
+constexpr int kW = kScreenWidth;
 constexpr int kFinalPaletteEntries = 255;
+constexpr int16_t kStartSweep = 90;
+constexpr int kSweepReach = 20;  // how far ahead the turn test looks
+constexpr int kSweepLow = 20;
+constexpr int kSweepHigh = 160;
+constexpr int kSpotRow = 110;
+constexpr int kSpotHalf = 128;
+constexpr int kLitRowsEnd = 199;  // row 199 is never lit
+constexpr int kBlurPasses = 4;
 
 void BuildFinalPalette() {
   FinalPalette[0] = FinalPalette[1] = FinalPalette[2] = 0;
@@ -29,11 +47,111 @@ void BuildFinalPalette() {
   }
 }
 
+uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
 }  // namespace
 
-void SetUpFinalScene() {
-  BuildFinalPalette();
-  SetPalette(FinalPalette, kFinalPaletteEntries);
+void LoadLogoMesh() {
+  const unsigned char* data = vesk_core_logo_mesh_bin;
+  const unsigned size = vesk_core_logo_mesh_bin_size;
+  LogoVertexCount = 0;
+  LogoFaceCount = 0;
+  if (size < 4) return;
+  const unsigned vertices = ReadU16(data);
+  const unsigned faces = ReadU16(data + 2);
+  // Only what the stored bytes hold and the arrays have room for is taken; a face that names a
+  // vertex beyond them is dropped.
+  const unsigned storedVertices = (size - 4) / 6 < vertices ? (size - 4) / 6 : vertices;
+  const unsigned vertexCount = storedVertices < kMaxLogoVertices ? storedVertices : kMaxLogoVertices;
+  for (unsigned k = 0; k < vertexCount; ++k) {
+    const unsigned char* v = data + 4 + 6 * k;
+    LogoVertices[k] = {static_cast<int16_t>(ReadU16(v)), static_cast<int16_t>(ReadU16(v + 2)),
+                       static_cast<int16_t>(ReadU16(v + 4))};
+  }
+  LogoVertexCount = static_cast<uint16_t>(vertexCount);
+  if (storedVertices < vertices) return;
+  const unsigned faceBase = 4 + 6 * vertices;
+  const unsigned storedFaces = (size - faceBase) / 6 < faces ? (size - faceBase) / 6 : faces;
+  unsigned kept = 0;
+  for (unsigned f = 0; f < storedFaces && kept < kMaxLogoFaces; ++f) {
+    const unsigned char* p = data + faceBase + 6 * f;
+    const FaceRecord face{{ReadU16(p), ReadU16(p + 2), ReadU16(p + 4)}};
+    if (face.corner[0] >= vertexCount || face.corner[1] >= vertexCount || face.corner[2] >= vertexCount) continue;
+    LogoFaces[kept++] = face;
+  }
+  LogoFaceCount = static_cast<uint16_t>(kept);
 }
 
-void DrawFinalFrame(int32_t t) { (void)t; }
+void FetchMeshVertex(uint16_t k) { VertexInput = LogoVertices[k]; }
+
+void BuildSpotTable() {
+  for (int v = 0; v < 256; ++v) {
+    for (int u = 0; u < 256; ++u) {
+      const int du = u - kSpotHalf;
+      const int dv = v - kSpotHalf;
+      const auto d = static_cast<int>(std::nearbyint(std::sqrt(static_cast<double>(du * du + dv * dv))));
+      SpotTable[v * 256 + u] = static_cast<uint8_t>(230 - d + Random(10));
+    }
+  }
+}
+
+int16_t SpotCentreX(int32_t t) {
+  const auto s = static_cast<int16_t>(static_cast<uint16_t>(t) >> 1);
+  return static_cast<int16_t>(std::nearbyint(100 * std::sin(DegreesToRadians(s))) + 160);
+}
+
+void UpdateSway() {
+  const int ahead = SweepAngle + kSweepReach * SweepDirection;
+  if (ahead > kSweepHigh || ahead < kSweepLow) SweepDirection = static_cast<int16_t>(-SweepDirection);
+  RotationAngles[0] = static_cast<int16_t>(Random(10) - 5);
+  SweepAngle = static_cast<int16_t>(SweepAngle + Random(10) * SweepDirection - 2);
+  RotationAngles[1] = SweepAngle;
+  RotationAngles[2] = static_cast<int16_t>(Random(10) - 5);
+}
+
+void LightLogo() {
+  if (SpotX < -127 || SpotX > 447) return;
+  const int x0 = SpotX - kSpotHalf < 0 ? 0 : SpotX - kSpotHalf;
+  const int x1 = SpotX + kSpotHalf > kW ? kW : SpotX + kSpotHalf;
+  const int y0 = kSpotRow - kSpotHalf < 0 ? 0 : kSpotRow - kSpotHalf;
+  const int y1 = kSpotRow + kSpotHalf > kLitRowsEnd ? kLitRowsEnd : kSpotRow + kSpotHalf;
+  for (int y = y0; y < y1; ++y) {
+    const uint8_t* depth = DepthPlane + y * kW;
+    uint8_t* out = FinalPlane + y * kW;
+    const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX;
+    for (int x = x0; x < x1; ++x) {
+      if (depth[x] == 0) continue;
+      const int v = 4 * (spot[x] + depth[x]) + Random(300) - 500;
+      if (v < 775) continue;
+      out[x] = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+    }
+  }
+}
+
+void SetUpFinalScene() {
+  SweepAngle = kStartSweep;
+  ProjectionDistance = 150;
+  ProjectionScale = -200;
+  BuildFinalPalette();
+  SetPalette(FinalPalette, kFinalPaletteEntries);
+  BuildSpotTable();
+  LoadLogoMesh();
+}
+
+void DrawFinalFrame(int32_t t) {
+  std::memset(FinalPlanes, 0, sizeof FinalPlanes);
+  SpotX = SpotCentreX(t);
+  UpdateSway();
+  BuildRotation();
+  VertexFetch = FetchMeshVertex;
+  ProjectVertexList(LogoVertexCount, ProjectedVertices);
+  if (LogoFaceCount > 0) {
+    PixelCallback = PlotMaxPixel;
+    CullMode = 1;
+    DrawFaceList(LogoFaces, ProjectedVertices, LogoFaceCount);
+  }
+  LightLogo();
+  for (int pass = 0; pass < kBlurPasses; ++pass) Blur4(FinalPlane + kW);
+  ClearEdgeColumns(FinalPlane, 2);
+  ClearEdgeColumns(FinalPlane, -2);
+}

@@ -1,10 +1,199 @@
 // The opening scene: the polar ring burst under the heat haze, with the title picture dissolving in.
+#include "core/opening.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/image_effects.h"
 #include "core/palette_random.h"
+#include "core/projection.h"
 #include "core/scenes.h"
 #include "core/show_state.h"
 
-void BuildPolarTables() {}
+extern "C" const unsigned char vesk_core_title_palette_bin[];
+extern "C" const unsigned char vesk_core_title_picture_bin[];
 
-void SetUpOpeningScene() {}
+namespace {
 
-void DrawOpeningFrame(int32_t t) { (void)t; }
+constexpr int kW = kScreenWidth;
+constexpr int kCentreX = 160;
+constexpr int kCentreY = 100;
+// The single-precision value of 2 pi / 256: one angle step of the polar tables.
+constexpr float kAngleStep = 0.0245436933f;
+// Where the sampling centre sits in RingTexture (row 130, column 137), folded into the index.
+constexpr int kRingIndexBase = 778;
+constexpr int kRingIndexBias = 32639;
+constexpr int kMaxTextureRow = 130;
+constexpr int32_t kBurstStart = 885;
+constexpr int32_t kTitleRampEnd = 1155;
+constexpr int kTitleLeft = 60;
+constexpr int kTitleTop = 33;
+constexpr int kDisplacedBytes = 198 * kW;  // rows 1..198 move; rows 0 and 199 stay
+
+// The rows the burst may have drawn into in this frame, for the displacement pass.
+struct RowSpan {
+  int first = 0;
+  int last = -1;
+};
+
+RowSpan burstRows;
+
+void BuildPolarTable() {
+  const long double step = kAngleStep;
+  for (int y = 0; y < kScreenHeight; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      const long double dx = x - kCentreX;
+      const long double dy = y - kCentreY;
+      long double angle = std::atan2(dy, dx) / step;
+      if (y < kCentreY) angle += 256;
+      const long double distance = std::sqrt(dx * dx + dy * dy);
+      uint8_t* entry = PolarTable + 2 * (y * kW + x);
+      entry[0] = static_cast<uint8_t>(static_cast<int64_t>(std::nearbyint(angle)) & 255);
+      entry[1] = static_cast<uint8_t>(std::nearbyint(distance));
+    }
+  }
+}
+
+void BuildPolarTexture() {
+  const long double step = kAngleStep;
+  for (int c = 0; c < kPolarTextureBytes - 1; ++c) {
+    const long double r = c >> 8;
+    const long double angle = static_cast<long double>(c & 255) * step;
+    const auto px = static_cast<int32_t>(std::nearbyint(r * std::sin(angle)));
+    const auto py = static_cast<int32_t>(std::nearbyint(r * std::cos(angle)));
+    const int32_t source = kRingIndexBase + ((256 * py + px + kRingIndexBias) & 0xFFFF);
+    // Indices past the texture's end occur only at its far rim; they read as black.
+    PolarTexture[c] = source < kRingTextureBytes ? RingTexture[source] : uint8_t{0};
+  }
+  PolarTexture[kPolarTextureBytes - 1] = 0;
+}
+
+void BuildReciprocalTable() {
+  std::memset(ReciprocalTable, 0, 256);
+  for (int i = 1; i < 256; ++i) {
+    // Running sums, not products: the table holds what repeated extended-precision addition gives.
+    const long double step = 100.0L / i;
+    long double sum = 0;
+    for (int j = 0; j < 256; ++j) {
+      sum += step;
+      ReciprocalTable[i * 256 + j] = static_cast<uint8_t>(static_cast<int64_t>(std::nearbyint(sum)) & 255);
+    }
+  }
+}
+
+}  // namespace
+
+const uint8_t* TitlePalette() { return vesk_core_title_palette_bin; }
+const uint8_t* TitlePicture() { return vesk_core_title_picture_bin; }
+
+void BuildPolarTables() {
+  BuildPolarTable();
+  BuildPolarTexture();
+  BuildReciprocalTable();
+}
+
+void UpdateBurstParams() {
+  const long double c = std::cos(DegreesToRadians(BurstPhase));
+  BurstLevel = static_cast<int16_t>(std::nearbyint(90 * c + 100));
+  BurstJitter = static_cast<int16_t>(std::nearbyint(9 * c + 10));
+  BurstAmplitude = static_cast<int16_t>(std::nearbyint(15 * c + 15));
+}
+
+void BuildBurstProfile() {
+  const long double amplitude = BurstAmplitude;
+  const long double level = BurstLevel;
+  const auto jitter = static_cast<uint16_t>(BurstJitter);
+  for (int k = 0; k < kBurstProfileEntries; ++k) {
+    const int m = kBurstProfileEntries - k;
+    const double angle = static_cast<double>(m * 10) * static_cast<double>(kAngleStep);
+    const long double lobe = amplitude * std::sin(angle) + level;
+    const auto value = static_cast<int32_t>(std::nearbyint(lobe)) + Random(jitter);
+    BurstProfile[k] = static_cast<uint8_t>(value);
+  }
+}
+
+void DrawPolarBurst(int offset) {
+  // No pixel lies farther out than the largest radius of the outline: only that square around
+  // the centre can be drawn (a rounded distance is at least the larger of |dx| and |dy|).
+  int reach = 0;
+  for (int k = 0; k < 256; ++k) reach = BurstProfile[k + offset] > reach ? BurstProfile[k + offset] : reach;
+  const int y0 = kCentreY - reach < 0 ? 0 : kCentreY - reach;
+  const int y1 = kCentreY + reach > kScreenHeight - 1 ? kScreenHeight - 1 : kCentreY + reach;
+  const int x0 = kCentreX - reach < 0 ? 0 : kCentreX - reach;
+  const int x1 = kCentreX + reach > kW - 1 ? kW - 1 : kCentreX + reach;
+  const uint8_t* profile = BurstProfile + offset;
+  const uint8_t* texture = PolarTexture + offset;
+  for (int y = y0; y <= y1; ++y) {
+    const uint8_t* polar = PolarTable + 2 * (y * kW);
+    uint8_t* out = GlowScratch + y * kW;
+    for (int x = x0; x <= x1; ++x) {
+      const unsigned angle = polar[2 * x];
+      const unsigned distance = polar[2 * x + 1];
+      const unsigned limit = profile[angle];
+      if (distance > limit) continue;
+      const unsigned row = ReciprocalTable[limit * 256 + distance];
+      if (row > kMaxTextureRow) continue;
+      out[x] = texture[row * 256 + angle];
+    }
+  }
+  burstRows = {y0, y1};
+}
+
+int TitleThreshold(int32_t t) {
+  if (t <= kBurstStart) return 5;
+  if (t <= kTitleRampEnd) return ((t - kBurstStart) >> 2) + 5;
+  return 255;
+}
+
+void DrawTitlePicture(int threshold) {
+  for (int r = 0; r < kTitleHeight; ++r) {
+    // The mask is read one row above the picture's row; row -1 is the map's zero row.
+    const uint8_t* mask = DisplacementMap + (r - 1) * kW;
+    const uint8_t* src = TitlePixels + r * kTitleWidth;
+    uint8_t* out = GlowScratch + (kTitleTop + r) * kW + kTitleLeft;
+    for (int c = 0; c < kTitleWidth; ++c) {
+      if (src[c] != 0 && mask[c] <= threshold) out[c] = src[c];
+    }
+  }
+}
+
+void SetUpOpeningScene() {
+  SetPalette(TitlePalette(), kPaletteEntries);
+  const uint8_t* packed = TitlePicture();
+  for (int i = 0; i < kTitleWidth * kTitleHeight / 2; ++i) {
+    TitlePixels[2 * i] = static_cast<uint8_t>(packed[i] >> 4);
+    TitlePixels[2 * i + 1] = static_cast<uint8_t>(packed[i] & 15);
+  }
+}
+
+// GlowScratch is all zero on entry (the timeline clears it before every frame).
+void DrawOpeningFrame(int32_t t) {
+  burstRows = {};
+  if (t >= kBurstStart) {
+    BurstPhase = static_cast<int16_t>((t >> 1) - 258);
+    UpdateBurstParams();
+    BuildBurstProfile();
+    DrawPolarBurst(BurstPhase & 255);
+  }
+  if ((t & 255) % 5 == 0) FireDecay(DisplacementMap, kDisplacedBytes);
+
+  // The haze: every byte of rows 1..198 is replaced by one up to 128 bytes away, in order and in
+  // place. On a plane that is zero outside the burst's rows only the rows from just above the
+  // burst down to the first row that stays all zero can change; everything past that row copies
+  // zeros from zeros.
+  if (burstRows.first <= burstRows.last) {
+    const int firstRow = burstRows.first - 1 < 1 ? 1 : burstRows.first - 1;
+    for (int row = firstRow; row <= kScreenHeight - 2; ++row) {
+      uint8_t* line = GlowScratch + row * kW;
+      const uint8_t* map = DisplacementMap + (row - 1) * kW;
+      bool any = false;
+      for (int x = 0; x < kW; ++x) {
+        line[x] = line[x + static_cast<int8_t>(map[x])];
+        any |= line[x] != 0;
+      }
+      if (!any && row > burstRows.last) break;
+    }
+  }
+
+  DrawTitlePicture(TitleThreshold(t));
+}

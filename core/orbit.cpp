@@ -1,11 +1,26 @@
 // The orbit scene: two spirals of glowing sprites whose trails stream out as light rays.
-#include <algorithm>
+#include "core/orbit.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/image_effects.h"
 #include "core/palette_random.h"
+#include "core/projection.h"
 #include "core/scenes.h"
 #include "core/show_state.h"
+#include "core/timeline.h"
 
 namespace {
+
+constexpr float kTrailDivisor = 1.36f;
+constexpr int16_t kInnerRadius = 150;
+constexpr uint16_t kOuterRadius = 360;
+constexpr int16_t kSparseStep = 50;
+constexpr uint16_t kSpiralStepPerFrame = 3;
+constexpr int kSmearDistance = 12;
+constexpr uint16_t kSmearTurn = 10;
 
 // Index 16 * high + low: the high nibble carries the sparse spiral, the low nibble the dense one.
 void BuildOrbitPalettes() {
@@ -23,10 +38,83 @@ void BuildOrbitPalettes() {
   }
 }
 
+// The soft 20 x 20 sprite: a glow ball drawn into the corner of GlowScratch and cut out.
+void BuildOrbitSprite() {
+  std::memset(GlowScratch, 0, kOrbitSpriteSize * kScreenWidth);
+  DrawGlowBall(GlowScratch, 10, 10, 10, 20, 2);
+  for (int row = 0; row < kOrbitSpriteSize; ++row) {
+    std::memcpy(OrbitSprite + row * kOrbitSpriteSize, GlowScratch + row * kScreenWidth, kOrbitSpriteSize);
+  }
+}
+
+void ComposeRange(int begin, int end) {
+  for (int i = begin; i < end; ++i) {
+    const unsigned lo = std::min<unsigned>(GlowScratch[i] >> 2, 15);
+    const unsigned hi = std::min<unsigned>(GlowBuffer[i] >> 1, 14);
+    CompositePlane[i] = static_cast<uint8_t>(16 * hi + lo);
+  }
+}
+
 }  // namespace
 
-void SetUpOrbitScene() { BuildOrbitPalettes(); }
+int DrawDenseSpiral() {
+  OrbitPhase = static_cast<int16_t>(SpiralAngleA);
+  OrbitRadius = kInnerRadius;
+  int drawn = 0;
+  do {
+    DrawOrbitSprite(GlowScratch);
+    ++drawn;
+    OrbitRadius = static_cast<int16_t>(OrbitRadius + SpiralStep);
+    // SpiralStep wraps to 0 after 65,536 frames; a step of 0 would never leave the loop, so
+    // such a frame draws its first sprite only.
+  } while (static_cast<uint16_t>(OrbitRadius) < kOuterRadius && SpiralStep != 0);
+  return drawn;
+}
 
-void DrawOrbitFrame(int32_t t) { (void)t; }
+int DrawSparseSpiral() {
+  OrbitPhase = static_cast<int16_t>(SpiralAngleB);
+  OrbitRadius = kInnerRadius;
+  int drawn = 0;
+  do {
+    DrawOrbitSprite(GlowBuffer);
+    ++drawn;
+    OrbitRadius = static_cast<int16_t>(OrbitRadius + kSparseStep);
+  } while (static_cast<uint16_t>(OrbitRadius) < kOuterRadius);
+  return drawn;
+}
 
-void SmearOrbitTrails() {}
+void ComposeOrbitPlanes() { ComposeRange(0, kPlaneBytes); }
+
+void SetUpOrbitScene() {
+  BuildOrbitPalettes();
+  BuildDivideTable(kTrailDivisor);
+  BuildOrbitSprite();
+  SpiralStep = 0;
+}
+
+void DrawOrbitFrame(int32_t t) {
+  // The whole clock is added every frame, so the spirals turn ever faster.
+  const auto clock = static_cast<uint16_t>(t);
+  SpiralAngleA = static_cast<uint16_t>(SpiralAngleA + clock);
+  SpiralAngleB = static_cast<uint16_t>(SpiralAngleB - (static_cast<int16_t>(clock) >> 3));
+  SpiralStep = static_cast<uint16_t>(SpiralStep + kSpiralStepPerFrame);
+
+  DrawDenseSpiral();
+
+  const double smear = DegreesToRadians(static_cast<int16_t>(SmearAngle));
+  SmearCentre.x = static_cast<int16_t>(std::nearbyint(kSmearDistance * std::sin(smear)) + 160);
+  SmearCentre.y = static_cast<int16_t>(std::nearbyint(kSmearDistance * std::cos(smear)) + 100);
+  SmearAngle = static_cast<uint16_t>(SmearAngle - kSmearTurn);
+
+  DrawSparseSpiral();
+
+  RemapBuffer(GlowScratch);
+  Blur4(GlowScratch + kScreenWidth);
+  RemapBuffer(GlowBuffer);
+  Blur4(GlowBuffer + kScreenWidth);
+
+  ComposeOrbitPlanes();
+  ClearEdgeColumns(CompositePlane, 0);
+}
+
+void SmearOrbitTrails() { RadialSmear(GlowScratch); }

@@ -52,17 +52,40 @@ uint8_t RingTexture[kRingTextureBytes] = {};
 uint8_t DisplacementStore[kDisplacementMargin + kPlaneBytes + kDisplacementMargin] = {};
 
 // ---- Opening scene
+uint8_t PolarTable[2 * kPlaneBytes] = {};
+uint8_t PolarTexture[kPolarTextureBytes] = {};
+uint8_t ReciprocalTable[256 * 256] = {};
+uint8_t BurstProfile[kBurstProfileEntries] = {};
+int16_t BurstPhase = 0;
+int16_t BurstLevel = 0;
+int16_t BurstAmplitude = 0;
+int16_t BurstJitter = 0;
+uint8_t TitlePixels[kTitleWidth * kTitleHeight] = {};
 
 // ---- Orbit scene
 uint8_t BluePalette[kPaletteBytes] = {};
 uint8_t RedPalette[kPaletteBytes] = {};
 uint8_t CompositePlane[kPlaneBytes] = {};
+uint16_t SpiralAngleA = 0;
+uint16_t SpiralAngleB = 0;
+uint16_t SpiralStep = 0;
+uint16_t SmearAngle = 0;
 
 // ---- Caption scene
+uint16_t RevealLimit = 0;
+uint16_t CaptionParticleCount = 0;
 
 // ---- Final scene
 uint8_t FinalPalette[kPaletteBytes] = {};
 uint8_t FinalPlanes[2 * kPlaneBytes] = {};
+uint8_t SpotTable[256 * 256] = {};
+int16_t SpotX = 0;
+int16_t SweepAngle = 0;
+int16_t SweepDirection = 1;
+ModelVertex LogoVertices[kMaxLogoVertices] = {};
+FaceRecord LogoFaces[kMaxLogoFaces] = {};
+uint16_t LogoVertexCount = 0;
+uint16_t LogoFaceCount = 0;
 
 void ResetShowState() {
   // ---- Palette, random numbers and byte tables
@@ -116,15 +139,38 @@ void ResetShowState() {
   std::memset(DisplacementStore, 0, sizeof DisplacementStore);
 
   // ---- Opening scene
+  std::memset(PolarTable, 0, sizeof PolarTable);
+  std::memset(PolarTexture, 0, sizeof PolarTexture);
+  std::memset(ReciprocalTable, 0, sizeof ReciprocalTable);
+  std::memset(BurstProfile, 0, sizeof BurstProfile);
+  BurstPhase = 0;
+  BurstLevel = 0;
+  BurstAmplitude = 0;
+  BurstJitter = 0;
+  std::memset(TitlePixels, 0, sizeof TitlePixels);
 
   // ---- Orbit scene
   std::memset(BluePalette, 0, sizeof BluePalette);
   std::memset(RedPalette, 0, sizeof RedPalette);
   std::memset(CompositePlane, 0, sizeof CompositePlane);
+  SpiralAngleA = 0;
+  SpiralAngleB = 0;
+  SpiralStep = 0;
+  SmearAngle = 0;
 
   // ---- Caption scene
+  RevealLimit = 0;
+  CaptionParticleCount = 0;
 
   // ---- Final scene
   std::memset(FinalPalette, 0, sizeof FinalPalette);
   std::memset(FinalPlanes, 0, sizeof FinalPlanes);
+  std::memset(SpotTable, 0, sizeof SpotTable);
+  SpotX = 0;
+  SweepAngle = 0;
+  SweepDirection = 1;
+  std::memset(LogoVertices, 0, sizeof LogoVertices);
+  std::memset(LogoFaces, 0, sizeof LogoFaces);
+  LogoVertexCount = 0;
+  LogoFaceCount = 0;
 }

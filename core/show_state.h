@@ -118,13 +118,40 @@ extern uint8_t DisplacementStore[kDisplacementMargin + kPlaneBytes + kDisplaceme
 inline constexpr uint8_t* DisplacementMap = DisplacementStore + kDisplacementMargin;
 
 // ---- Opening scene -----------------------------------------------------------------------
+// Per screen pixel: angle step (0..255, 0 to the right of the centre, 64 below it) and rounded
+// distance from (160, 100), in that order.
+extern uint8_t PolarTable[2 * kPlaneBytes];
+// Row r is a radius, column a an angle step; the burst reads rows 0..130 and runs up to 254 bytes
+// into the next row.
+inline constexpr int kPolarTextureBytes = 256 * 256;
+extern uint8_t PolarTexture[kPolarTextureBytes];
+// Entry i * 256 + j: (j + 1) * 100 / i rounded, as a byte; row 0 is zero.
+extern uint8_t ReciprocalTable[256 * 256];
+// The burst's outline: the radius per angle step, read at a + offset (up to 510).
+inline constexpr int kBurstProfileEntries = 512;
+extern uint8_t BurstProfile[kBurstProfileEntries];
+extern int16_t BurstPhase;      // degrees
+extern int16_t BurstLevel;      // mean radius L
+extern int16_t BurstAmplitude;  // lobe depth A
+extern int16_t BurstJitter;     // range J of the outline's flicker
+// The title picture unpacked, one 4-bit index per byte (0 transparent).
+inline constexpr int kTitleWidth = 190;
+inline constexpr int kTitleHeight = 150;
+extern uint8_t TitlePixels[kTitleWidth * kTitleHeight];
 
 // ---- Orbit scene -----------------------------------------------------------------------------
 extern uint8_t BluePalette[kPaletteBytes];
 extern uint8_t RedPalette[kPaletteBytes];
 extern uint8_t CompositePlane[kPlaneBytes];
+extern uint16_t SpiralAngleA;  // degrees, wrapping; carried over from the start of the show
+extern uint16_t SpiralAngleB;
+extern uint16_t SpiralStep;    // radius step of the dense spiral, 0 at the scene's start
+extern uint16_t SmearAngle;    // degrees, direction of the light rays' centre from (160, 100)
 
 // ---- Caption scene ---------------------------------------------------------------------------
+// Particles whose countdown number (particle count - index) is at most this take part.
+extern uint16_t RevealLimit;
+extern uint16_t CaptionParticleCount;
 
 // ---- Final scene -----------------------------------------------------------------------------
 extern uint8_t FinalPalette[kPaletteBytes];
@@ -132,6 +159,18 @@ extern uint8_t FinalPalette[kPaletteBytes];
 extern uint8_t FinalPlanes[2 * kPlaneBytes];
 inline constexpr uint8_t* FinalPlane = FinalPlanes;
 inline constexpr uint8_t* DepthPlane = FinalPlanes + kPlaneBytes;
+// The spotlight: 256 x 256 levels, falling off from the centre, with noise.
+extern uint8_t SpotTable[256 * 256];
+extern int16_t SpotX;           // the spot's centre column; its centre row is fixed
+extern int16_t SweepAngle;      // degrees, the logo's second rotation angle
+extern int16_t SweepDirection;  // +1 or -1, carried over from the start of the show
+// The logo mesh as loaded from its stored bytes.
+inline constexpr int kMaxLogoVertices = 512;
+inline constexpr int kMaxLogoFaces = 1024;
+extern ModelVertex LogoVertices[kMaxLogoVertices];
+extern FaceRecord LogoFaces[kMaxLogoFaces];
+extern uint16_t LogoVertexCount;
+extern uint16_t LogoFaceCount;
 
 // Every global above back to its value at program start.
 void ResetShowState();
