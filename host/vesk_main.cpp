@@ -1,0 +1,33 @@
+// The real-time program: the launch dialog, then the show on the display and the sound device.
+#include <cstdio>
+#include <cstring>
+
+#include "host/host_main.h"
+#include "host/launch_dialog_gtk.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: vesk [--help]\n"
+    "\n"
+    "Plays the show. A launch dialog offers the display modes (full screen, or \"Windowed\") and \"Nosound\";\n"
+    "\"Run Demo\" or Enter starts the show, \"Exit\" or Escape leaves. During the show, Escape or closing the\n"
+    "window ends it. The program reads no other options and no files.\n"
+    "\n"
+    "Environment:\n"
+    "  VESK_TRACE=1        timestamped start-up and presentation events on standard error\n"
+    "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
+    "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  GtkLaunchDialog dialog(&argc, &argv);
+  return HostMain(dialog);
+}

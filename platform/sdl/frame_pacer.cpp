@@ -1,0 +1,46 @@
+// Refresh-rate pacing: detects a renderer that does not wait for the vertical blank and spaces its presents.
+#include "platform/sdl/frame_pacer.h"
+
+namespace sdlbackend {
+
+namespace {
+
+constexpr int32_t kAssumedRefreshRate = 60;
+// Presents this many times in a row well under a period apart mean the renderer does not wait for the display;
+// a renderer that does may still return early now and then while its queue fills.
+constexpr int32_t kFastPresentsBeforePacing = 8;
+
+}  // namespace
+
+void FramePacer::SetRefreshRate(int32_t hertz) {
+  if (hertz <= 0) hertz = kAssumedRefreshRate;
+  period_ = std::chrono::duration_cast<Duration>(std::chrono::nanoseconds(1'000'000'000LL / hertz));
+}
+
+FramePacer::Duration FramePacer::NextSlot(TimePoint now) {
+  TimePoint next = slot_ + period_;
+  if (next + period_ < now) next = now;
+  slot_ = next;
+  return next > now ? next - now : Duration::zero();
+}
+
+FramePacer::Duration FramePacer::WaitBeforePresent(TimePoint now) {
+  return pacing_ ? NextSlot(now) : Duration::zero();
+}
+
+void FramePacer::Presented(TimePoint now) {
+  if (presentedBefore_ && !pacing_) {
+    const bool fast = (now - lastPresent_) * 4 < period_ * 3;
+    fastPresents_ = fast ? fastPresents_ + 1 : 0;
+    if (fastPresents_ >= kFastPresentsBeforePacing) {
+      pacing_ = true;
+      slot_ = now;
+    }
+  }
+  presentedBefore_ = true;
+  lastPresent_ = now;
+}
+
+FramePacer::Duration FramePacer::WaitWithoutPresent(TimePoint now) { return NextSlot(now); }
+
+}  // namespace sdlbackend

@@ -1,0 +1,491 @@
+// The display service over SDL: the display's modes, a full-screen or windowed renderer, streaming textures as
+// surfaces, and the stretching blit that presents them.
+#include <SDL.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/display.h"
+#include "platform/sdl/frame_pacer.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_pixel_format.h"
+
+namespace platform {
+
+struct Clipper {
+  Window* window = nullptr;
+  int32_t references = 1;
+};
+
+struct Surface {
+  DisplayObject* owner = nullptr;
+  bool primary = false;
+  int32_t width = 0;
+  int32_t height = 0;
+  PixelFormat format = {};
+  int32_t references = 1;
+  SDL_Texture* texture = nullptr;  // work surfaces; null while lost
+  bool locked = false;
+  uint8_t* lockedMemory = nullptr;
+  int lockedPitch = 0;
+  Surface* backBuffer = nullptr;   // a primary's flipping chain holds one reference to it
+  Clipper* clipper = nullptr;
+};
+
+struct DisplayObject {
+  Window* window = nullptr;
+  bool exclusive = false;
+  bool fullScreen = false;
+  SDL_DisplayMode fullScreenMode = {};
+  SDL_Renderer* renderer = nullptr;
+  bool lost = false;
+  std::vector<Surface*> surfaces;  // every live surface, so that releasing the object can orphan them
+  sdlbackend::FramePacer pacer;
+  bool presentedSincePump = false;
+  int32_t presents = 0;
+  bool pictureSeen = false;
+};
+
+}  // namespace platform
+
+namespace {
+
+using platform::DisplayObject;
+using platform::DisplayResult;
+using platform::Surface;
+
+// The host packs its 320 x 200 picture into the top-left corner of a work surface and blits only that corner.
+constexpr int32_t kPictureWidth = 320;
+constexpr int32_t kPictureHeight = 200;
+constexpr int kDisplayIndex = 0;
+
+DisplayObject* current = nullptr;
+
+std::vector<SDL_DisplayMode> ListDisplayModes() {
+  std::vector<SDL_DisplayMode> modes;
+  const int count = SDL_GetNumDisplayModes(kDisplayIndex);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(kDisplayIndex, i, &mode) == 0) modes.push_back(mode);
+  }
+  return modes;
+}
+
+void Describe(platform::SurfaceDescription* description, int32_t width, int32_t height,
+              const platform::PixelFormat& format) {
+  description->flags |= platform::kDescWidth | platform::kDescHeight | platform::kDescPixelFormat;
+  description->width = width;
+  description->height = height;
+  description->format = format;
+  description->pitch = 0;
+  description->memory = nullptr;
+}
+
+bool CreateTexture(DisplayObject* object, Surface* surface) {
+  surface->texture = SDL_CreateTexture(object->renderer, sdlbackend::PackingTextureFormat(surface->format),
+                                       SDL_TEXTUREACCESS_STREAMING, surface->width, surface->height);
+  if (surface->texture == nullptr) return false;
+  SDL_SetTextureScaleMode(surface->texture, SDL_ScaleModeNearest);
+  return true;
+}
+
+void DestroyTextures(DisplayObject* object) {
+  for (Surface* surface : object->surfaces) {
+    if (surface->texture != nullptr) SDL_DestroyTexture(surface->texture);
+    surface->texture = nullptr;
+    surface->locked = false;
+  }
+}
+
+void DestroyRenderer(DisplayObject* object) {
+  DestroyTextures(object);
+  if (object->renderer != nullptr) SDL_DestroyRenderer(object->renderer);
+  object->renderer = nullptr;
+}
+
+int32_t RefreshRate(const DisplayObject* object) {
+  if (object->fullScreen) return object->fullScreenMode.refresh_rate;
+  SDL_DisplayMode desktop;
+  return SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0 ? desktop.refresh_rate : 0;
+}
+
+bool CreateRenderer(DisplayObject* object) {
+  SDL_Window* native = object->window != nullptr ? object->window->native : nullptr;
+  if (native == nullptr) return false;
+  object->renderer = SDL_CreateRenderer(native, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (object->renderer == nullptr) object->renderer = SDL_CreateRenderer(native, -1, 0);
+  if (object->renderer == nullptr) return false;
+  SDL_SetRenderDrawColor(object->renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+  object->pacer.SetRefreshRate(RefreshRate(object));
+  if (sdlbackend::TraceEnabled()) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(object->renderer, &info) == 0) {
+      std::string event = std::string("renderer ") + info.name;
+      sdlbackend::Trace(event.c_str());
+    }
+  }
+  return true;
+}
+
+Surface* NewWorkSurface(DisplayObject* object, int32_t width, int32_t height, const platform::PixelFormat& format) {
+  auto* surface = new Surface{};
+  surface->owner = object;
+  surface->width = width;
+  surface->height = height;
+  surface->format = format;
+  if (!CreateTexture(object, surface)) {
+    delete surface;
+    return nullptr;
+  }
+  object->surfaces.push_back(surface);
+  return surface;
+}
+
+// The size and format of what the primary surface shows: the chosen mode in full screen, else the desktop.
+bool ScreenFormat(const DisplayObject* object, int32_t* width, int32_t* height, platform::PixelFormat* format) {
+  SDL_DisplayMode mode = object->fullScreenMode;
+  if (!object->fullScreen && SDL_GetDesktopDisplayMode(kDisplayIndex, &mode) != 0) return false;
+  *width = mode.w;
+  *height = mode.h;
+  *format = sdlbackend::DescribeFormat(mode.format);
+  return true;
+}
+
+// The blit's destination in the renderer's pixels: full-screen rectangles are in the mode's coordinates, windowed
+// ones in screen coordinates.
+SDL_Rect MapDestination(const DisplayObject* object, const platform::Rect& rect, int outputWidth, int outputHeight) {
+  SDL_Window* native = object->window->native;
+  int originX = 0, originY = 0, width = 0, height = 0;
+  if (object->fullScreen) {
+    width = object->fullScreenMode.w;
+    height = object->fullScreenMode.h;
+  } else {
+    SDL_GetWindowPosition(native, &originX, &originY);
+    SDL_GetWindowSize(native, &width, &height);
+  }
+  if (width <= 0 || height <= 0) {
+    width = outputWidth;
+    height = outputHeight;
+  }
+  auto scale = [](int32_t value, int from, int to) {
+    return static_cast<int>(static_cast<int64_t>(value) * to / from);
+  };
+  const int left = scale(rect.left - originX, width, outputWidth);
+  const int top = scale(rect.top - originY, height, outputHeight);
+  const int right = scale(rect.right - originX, width, outputWidth);
+  const int bottom = scale(rect.bottom - originY, height, outputHeight);
+  return {left, top, right - left, bottom - top};
+}
+
+// Under VESK_TRACE: whether the locked picture holds anything but black, until the first time it does.
+bool PictureIsBlack(const Surface* surface, const uint8_t* memory, int pitch, int width, int height) {
+  const int bytesPerPixel = surface->format.bitCount == 32 ? 4 : surface->format.bitCount == 24 ? 3 : 2;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = memory + static_cast<ptrdiff_t>(y) * pitch;
+    for (int x = 0; x < width; ++x) {
+      const uint8_t* pixel = row + x * bytesPerPixel;
+      // The fourth byte of a 32-bit pixel is never written.
+      const int colourBytes = bytesPerPixel == 4 ? 3 : bytesPerPixel;
+      for (int b = 0; b < colourBytes; ++b) {
+        if (pixel[b] != 0) return false;
+      }
+    }
+  }
+  return true;
+}
+
+void ReleaseClipper(platform::Clipper* clipper) {
+  if (clipper != nullptr && --clipper->references <= 0) delete clipper;
+}
+
+}  // namespace
+
+namespace sdlbackend {
+
+void ForgetWindowRenderer(platform::Window* window) {
+  if (current == nullptr || current->window != window) return;
+  DestroyRenderer(current);
+  current->lost = true;
+}
+
+void MarkDisplayLost() {
+  if (current != nullptr) current->lost = true;
+}
+
+bool TakePresentedSinceLastPump() {
+  if (current == nullptr || current->renderer == nullptr) return true;
+  const bool presented = current->presentedSincePump;
+  current->presentedSincePump = false;
+  return presented;
+}
+
+void PaceFrameWithoutPresent() {
+  if (current == nullptr || current->renderer == nullptr) return;
+  std::this_thread::sleep_for(current->pacer.WaitWithoutPresent(FramePacer::Clock::now()));
+}
+
+}  // namespace sdlbackend
+
+namespace platform {
+
+DisplayResult DirectDrawCreate(DisplayObject** object) {
+  if (object == nullptr) return kDisplayInvalidParams;
+  *object = nullptr;
+  if (!sdlbackend::StartVideo()) return kDisplayGenericError;
+  current = new DisplayObject{};
+  *object = current;
+  sdlbackend::Trace("display-created");
+  return kDisplayOk;
+}
+
+DisplayResult GetDisplayMode(DisplayObject* object, SurfaceDescription* description) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (description == nullptr) return kDisplayInvalidParams;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(kDisplayIndex, &mode) != 0) return kDisplayGenericError;
+  Describe(description, mode.w, mode.h, sdlbackend::DescribeFormat(mode.format));
+  return kDisplayOk;
+}
+
+DisplayResult EnumDisplayModes(DisplayObject* object, ModeCallback callback, void* context) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (callback == nullptr) return kDisplayInvalidParams;
+  for (const sdlbackend::ModeEntry& entry : sdlbackend::DistinctModes(ListDisplayModes())) {
+    SurfaceDescription description;
+    Describe(&description, entry.mode.w, entry.mode.h, entry.format);
+    if (callback(description, context) != kEnumContinue) break;
+  }
+  return kDisplayOk;
+}
+
+DisplayResult SetCooperativeLevel(DisplayObject* object, Window* window, uint32_t level) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (window == nullptr || window->native == nullptr) return kDisplayInvalidParams;
+  object->window = window;
+  object->exclusive = (level & kLevelExclusiveFullScreen) == kLevelExclusiveFullScreen;
+  return kDisplayOk;
+}
+
+DisplayResult SetDisplayMode(DisplayObject* object, int32_t width, int32_t height, int32_t bitCount) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (!object->exclusive || object->window == nullptr || object->window->native == nullptr) {
+    return kDisplayInvalidParams;
+  }
+  for (const sdlbackend::ModeEntry& entry : sdlbackend::DistinctModes(ListDisplayModes())) {
+    if (entry.mode.w != width || entry.mode.h != height || entry.format.bitCount != bitCount) continue;
+    SDL_Window* native = object->window->native;
+    if (SDL_SetWindowDisplayMode(native, &entry.mode) != 0) return kDisplayUnsupportedMode;
+    SDL_SetWindowSize(native, width, height);
+    if (SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN) != 0) return kDisplayUnsupportedMode;
+    object->fullScreen = true;
+    object->fullScreenMode = entry.mode;
+    return kDisplayOk;
+  }
+  return kDisplayUnsupportedMode;
+}
+
+DisplayResult CreateSurface(DisplayObject* object, SurfaceDescription* description, Surface** surface) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (description == nullptr || surface == nullptr) return kDisplayInvalidParams;
+  *surface = nullptr;
+  if ((description->flags & kDescCaps) == 0) return kDisplayInvalidParams;
+
+  if ((description->caps & kCapsPrimarySurface) != 0) {
+    int32_t width = 0, height = 0;
+    PixelFormat format;
+    if (!ScreenFormat(object, &width, &height, &format)) return kDisplayGenericError;
+    if (object->renderer == nullptr && !CreateRenderer(object)) return kDisplayGenericError;
+    auto* primary = new Surface{};
+    primary->owner = object;
+    primary->primary = true;
+    primary->width = width;
+    primary->height = height;
+    primary->format = format;
+    object->surfaces.push_back(primary);
+    const bool chain = (description->caps & kCapsFlip) != 0 && (description->flags & kDescBackBufferCount) != 0 &&
+                       description->backBufferCount > 0;
+    if (chain) {
+      primary->backBuffer = NewWorkSurface(object, width, height, format);
+      if (primary->backBuffer == nullptr) {
+        Release(primary);
+        return kDisplayGenericError;
+      }
+    }
+    Describe(description, width, height, format);
+    *surface = primary;
+    return kDisplayOk;
+  }
+
+  if ((description->caps & kCapsOffscreenPlain) != 0) {
+    const uint32_t sized = kDescWidth | kDescHeight;
+    if ((description->flags & sized) != sized || description->width <= 0 || description->height <= 0) {
+      return kDisplayInvalidParams;
+    }
+    if (object->renderer == nullptr) return kDisplayGenericError;
+    PixelFormat format = description->format;
+    if ((description->flags & kDescPixelFormat) == 0) {
+      SDL_DisplayMode desktop;
+      if (SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) != 0) return kDisplayGenericError;
+      format = sdlbackend::DescribeFormat(desktop.format);
+    }
+    Surface* work = NewWorkSurface(object, description->width, description->height, format);
+    if (work == nullptr) return kDisplayGenericError;
+    Describe(description, work->width, work->height, format);
+    *surface = work;
+    return kDisplayOk;
+  }
+  return kDisplayInvalidParams;
+}
+
+DisplayResult GetAttachedSurface(Surface* primary, uint32_t caps, Surface** attached) {
+  if (primary == nullptr || attached == nullptr) return kDisplayInvalidParams;
+  *attached = nullptr;
+  if ((caps & kCapsBackBuffer) == 0 || primary->backBuffer == nullptr) return kDisplayGenericError;
+  ++primary->backBuffer->references;
+  *attached = primary->backBuffer;
+  return kDisplayOk;
+}
+
+DisplayResult CreateClipper(DisplayObject* object, Clipper** clipper) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  if (clipper == nullptr) return kDisplayInvalidParams;
+  *clipper = new Clipper{};
+  return kDisplayOk;
+}
+
+DisplayResult ClipperSetWindow(Clipper* clipper, Window* window) {
+  if (clipper == nullptr) return kDisplayInvalidParams;
+  // A renderer draws only inside its own window, which is all a clipper bound to the show window asks.
+  clipper->window = window;
+  return kDisplayOk;
+}
+
+DisplayResult SetClipper(Surface* surface, Clipper* clipper) {
+  if (surface == nullptr || !surface->primary) return kDisplayInvalidParams;
+  if (clipper != nullptr) ++clipper->references;
+  ReleaseClipper(surface->clipper);
+  surface->clipper = clipper;
+  return kDisplayOk;
+}
+
+DisplayResult Lock(Surface* surface, SurfaceDescription* description) {
+  if (surface == nullptr || description == nullptr || surface->primary) return kDisplayInvalidParams;
+  DisplayObject* object = surface->owner;
+  if (object == nullptr || object->lost || surface->texture == nullptr) return kDisplaySurfaceLost;
+  // Only the corner the picture is packed into is locked, so that unlocking uploads just that; the memory and
+  // pitch are still those of the whole surface from its first byte.
+  const SDL_Rect corner = {0, 0, std::min(surface->width, kPictureWidth), std::min(surface->height, kPictureHeight)};
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (surface->locked || SDL_LockTexture(surface->texture, &corner, &pixels, &pitch) != 0) {
+    return surface->locked ? kDisplayWasStillDrawing : kDisplaySurfaceLost;
+  }
+  surface->locked = true;
+  surface->lockedMemory = static_cast<uint8_t*>(pixels);
+  surface->lockedPitch = pitch;
+  description->memory = static_cast<uint8_t*>(pixels);
+  description->pitch = pitch;
+  description->width = surface->width;
+  description->height = surface->height;
+  return kDisplayOk;
+}
+
+DisplayResult Unlock(Surface* surface) {
+  if (surface == nullptr || !surface->locked || surface->texture == nullptr) return kDisplayInvalidParams;
+  DisplayObject* object = surface->owner;
+  if (sdlbackend::TraceEnabled() && object != nullptr && !object->pictureSeen &&
+      !PictureIsBlack(surface, surface->lockedMemory, surface->lockedPitch, std::min(surface->width, kPictureWidth),
+                      std::min(surface->height, kPictureHeight))) {
+    object->pictureSeen = true;
+    sdlbackend::Trace("first-picture");
+  }
+  SDL_UnlockTexture(surface->texture);
+  surface->locked = false;
+  return kDisplayOk;
+}
+
+DisplayResult WaitForVerticalBlank(DisplayObject* object) {
+  if (object == nullptr) return kDisplayInvalidObject;
+  std::this_thread::sleep_for(object->pacer.WaitBeforePresent(sdlbackend::FramePacer::Clock::now()));
+  return kDisplayOk;
+}
+
+DisplayResult Blt(Surface* destination, const Rect& destRect, Surface* source, const Rect& sourceRect) {
+  if (destination == nullptr || source == nullptr || !destination->primary || source->primary) {
+    return kDisplayInvalidParams;
+  }
+  DisplayObject* object = destination->owner;
+  if (object == nullptr || object->lost || object->renderer == nullptr || source->texture == nullptr ||
+      object->window == nullptr || object->window->native == nullptr) {
+    return kDisplaySurfaceLost;
+  }
+  int outputWidth = 0, outputHeight = 0;
+  if (SDL_GetRendererOutputSize(object->renderer, &outputWidth, &outputHeight) != 0) return kDisplaySurfaceLost;
+  const SDL_Rect from = {sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
+                         sourceRect.bottom - sourceRect.top};
+  const SDL_Rect to = MapDestination(object, destRect, outputWidth, outputHeight);
+  if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) {
+    SDL_RenderClear(object->renderer);
+  }
+  if (SDL_RenderCopy(object->renderer, source->texture, &from, &to) != 0) {
+    object->lost = true;
+    return kDisplaySurfaceLost;
+  }
+  SDL_RenderPresent(object->renderer);
+  object->pacer.Presented(sdlbackend::FramePacer::Clock::now());
+  object->presentedSincePump = true;
+  if (sdlbackend::TraceEnabled() && object->presents < 3) {
+    const std::string event = "present " + std::to_string(object->presents + 1);
+    sdlbackend::Trace(event.c_str());
+  }
+  ++object->presents;
+  return kDisplayOk;
+}
+
+DisplayResult Restore(Surface* surface) {
+  if (surface == nullptr || surface->owner == nullptr) return kDisplayInvalidParams;
+  DisplayObject* object = surface->owner;
+  if (!object->lost && object->renderer != nullptr) return kDisplayOk;
+  DestroyRenderer(object);
+  if (!CreateRenderer(object)) return kDisplaySurfaceLost;
+  for (Surface* work : object->surfaces) {
+    if (!work->primary && !CreateTexture(object, work)) return kDisplaySurfaceLost;
+  }
+  object->lost = false;
+  return kDisplayOk;
+}
+
+void Release(Clipper* clipper) { ReleaseClipper(clipper); }
+
+void Release(Surface* surface) {
+  if (surface == nullptr || --surface->references > 0) return;
+  if (surface->primary) {
+    Release(surface->backBuffer);
+    ReleaseClipper(surface->clipper);
+  }
+  if (surface->owner != nullptr) {
+    std::vector<Surface*>& list = surface->owner->surfaces;
+    list.erase(std::remove(list.begin(), list.end(), surface), list.end());
+  }
+  if (surface->texture != nullptr) SDL_DestroyTexture(surface->texture);
+  delete surface;
+}
+
+void Release(DisplayObject* object) {
+  if (object == nullptr) return;
+  DestroyRenderer(object);
+  // Surfaces the host still holds outlive the object's textures; they only answer "lost" from now on.
+  for (Surface* surface : object->surfaces) surface->owner = nullptr;
+  object->surfaces.clear();
+  if (object->fullScreen && object->window != nullptr && object->window->native != nullptr) {
+    // Leaving full screen gives the display its own mode back; the pop-up served only the exclusive mode.
+    SDL_SetWindowFullscreen(object->window->native, 0);
+    SDL_HideWindow(object->window->native);
+  }
+  if (current == object) current = nullptr;
+  delete object;
+}
+
+}  // namespace platform

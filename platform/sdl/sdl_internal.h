@@ -1,0 +1,42 @@
+// What the SDL backend's files share: the show window's record, the video subsystem and the trace.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "platform/window.h"
+
+namespace platform {
+
+struct Window {
+  SDL_Window* native = nullptr;  // null once destroyed; the record itself lives on, as the host may still hold it
+  WindowProcedure procedure = nullptr;
+  WindowStyle style = WindowStyle::kFramed;
+};
+
+}  // namespace platform
+
+namespace sdlbackend {
+
+// Starts SDL's video on a real display; false when there is none (no X or Wayland session). SDL is shut down at
+// process exit.
+bool StartVideo();
+
+// The window whose SDL id this is, or null.
+platform::Window* FindWindow(uint32_t sdlWindowId);
+
+// Display hooks the window side calls: the renderer of a window about to be destroyed must go first, and a reset
+// device loses every texture.
+void ForgetWindowRenderer(platform::Window* window);
+void MarkDisplayLost();
+// Whether a blit has reached the screen since the last call (the frame loop's pacing while nothing is drawn).
+bool TakePresentedSinceLastPump();
+// Waits for the next refresh slot at a frame boundary that presented nothing.
+void PaceFrameWithoutPresent();
+
+// With VESK_TRACE set, one line on standard error: "vesk-trace <monotonic ms> <event>".
+bool TraceEnabled();
+void Trace(const char* event);
+
+}  // namespace sdlbackend

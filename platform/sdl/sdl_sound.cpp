@@ -1,0 +1,130 @@
+// The sound service over SDL audio: the mixer feeds the device from its callback, or, with no device, renders and
+// discards in real time on a thread so that the music's order still advances.
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/song_mixer.h"
+#include "platform/sound.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr Uint16 kDeviceFrames = 1024;
+constexpr size_t kDiscardChunkFrames = 2048;
+constexpr auto kDiscardInterval = std::chrono::milliseconds(10);
+
+struct SoundState {
+  sdlbackend::SongMixer mixer;
+  int32_t rate = platform::kMixRate;
+  bool open = false;
+  SDL_AudioDeviceID device = 0;
+  std::thread discarding;
+  std::atomic<bool> stopDiscarding{false};
+};
+
+// Never destroyed: the exit handler may close the device after other statics are gone.
+SoundState& State() {
+  static SoundState* state = new SoundState;
+  return *state;
+}
+
+void FeedDevice(void* userdata, Uint8* stream, int length) {
+  auto* state = static_cast<SoundState*>(userdata);
+  const size_t frames = static_cast<size_t>(length) / (2 * sizeof(int16_t));
+  state->mixer.Render(state->rate, reinterpret_cast<int16_t*>(stream), frames);
+}
+
+void DiscardInRealTime(SoundState* state) {
+  std::vector<int16_t> scratch(kDiscardChunkFrames * 2);
+  const Clock::time_point start = Clock::now();
+  uint64_t rendered = 0;
+  while (!state->stopDiscarding.load()) {
+    const uint64_t due = sdlbackend::FramesDue(Clock::now() - start, state->rate);
+    while (rendered < due) {
+      const size_t frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kDiscardChunkFrames));
+      state->mixer.Render(state->rate, scratch.data(), frames);
+      rendered += frames;
+    }
+    std::this_thread::sleep_for(kDiscardInterval);
+  }
+}
+
+bool OpenDevice(SoundState& state) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec wanted = {};
+  wanted.freq = state.rate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 2;
+  wanted.samples = kDeviceFrames;
+  wanted.callback = FeedDevice;
+  wanted.userdata = &state;
+  SDL_AudioSpec obtained = {};
+  // SDL converts whatever the device wants from exactly this format.
+  state.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (state.device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  SDL_PauseAudioDevice(state.device, 0);
+  return true;
+}
+
+void CloseOutput() {
+  SoundState& state = State();
+  if (!state.open) return;
+  if (state.device != 0) {
+    SDL_CloseAudioDevice(state.device);
+    state.device = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (state.discarding.joinable()) {
+    state.stopDiscarding = true;
+    state.discarding.join();
+  }
+  state.open = false;
+}
+
+}  // namespace
+
+namespace platform {
+
+bool SoundInit(int32_t mixRate, int32_t /*channels*/, uint32_t /*flags*/) {
+  SoundState& state = State();
+  if (state.open) return false;
+  static bool closeAtExit = false;
+  if (!closeAtExit) {
+    std::atexit(CloseOutput);
+    closeAtExit = true;
+  }
+  state.rate = mixRate > 0 ? mixRate : kMixRate;
+  state.open = true;
+  if (OpenDevice(state)) {
+    sdlbackend::Trace("audio-device-open");
+    return true;
+  }
+  std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
+  state.stopDiscarding = false;
+  state.discarding = std::thread(DiscardInRealTime, &state);
+  return true;
+}
+
+void SoundClose() { CloseOutput(); }
+
+Song* LoadSongMemory(const void* data, uint32_t length) { return State().mixer.Load(data, length); }
+bool SetPanSeparation(Song* song, float separation) { return State().mixer.SetPanSeparation(song, separation); }
+bool PlaySong(Song* song) { return State().mixer.Play(song); }
+bool SetMasterVolume(Song* song, int32_t volume) { return State().mixer.SetVolume(song, volume); }
+int32_t GetOrder(Song* song) { return State().mixer.Order(song); }
+bool StopSong(Song* song) { return State().mixer.Stop(song); }
+bool FreeSong(Song* song) { return State().mixer.Free(song); }
+
+}  // namespace platform
