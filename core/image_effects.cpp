@@ -95,17 +95,19 @@ void Blur4(uint8_t* first) {
 }
 
 void FireDecay(uint8_t* first, int count) {
-  uint16_t partial[kFireRun];
-  unsigned left = first[-1];
+  // The partial sums carry the -1 as -8, so that the serial step is an add, an arithmetic shift
+  // (floor division, which turns an average of 0 into -1) and the byte wrap.
+  int16_t partial[kFireRun];
+  int left = first[-1];
   for (int start = 0; start < count; start += kFireRun) {
     const int n = count - start < kFireRun ? count - start : kFireRun;
     uint8_t* p = first + start;
     for (int i = 0; i < n; ++i) {
-      partial[i] = static_cast<uint16_t>(p[i - kW - 1] + p[i - kW] + p[i - kW + 1] + p[i + 1] +
-                                         p[i + kW - 1] + p[i + kW] + p[i + kW + 1]);
+      partial[i] = static_cast<int16_t>(p[i - kW - 1] + p[i - kW] + p[i - kW + 1] + p[i + 1] +
+                                        p[i + kW - 1] + p[i + kW] + p[i + kW + 1] - 8);
     }
     for (int i = 0; i < n; ++i) {
-      left = (((partial[i] + left) >> 3) - 1) & 255u;
+      left = ((partial[i] + left) >> 3) & 255;
       p[i] = static_cast<uint8_t>(left);
     }
   }

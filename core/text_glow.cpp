@@ -89,21 +89,30 @@ void GlowInterior(const uint8_t* __restrict s, uint8_t* __restrict d, int from, 
   }
 }
 
-// The same near the top and bottom, where neighbours beyond rows 0..199 read 0.
+// The same near the top and bottom, where neighbours beyond rows 0..199 read 0: each neighbour's
+// sum is taken over the part of the band where it lies inside the plane.
 void GlowBorder(const uint8_t* s, uint8_t* d, int from, int to, int n) {
   const int offsets[8] = {-n, n, -kW * n, kW * n, -(kW + 1) * n, (kW + 1) * n,
                           -(kW - 1) * n, (kW - 1) * n};
-  for (int p = from; p < to; ++p) {
-    if (s[p] == 255) {
-      d[p] = 255;
-      continue;
-    }
-    unsigned sum = 0;
+  constexpr int kChunk = 2 * kW;
+  uint16_t sum[kChunk];
+  for (int start = from; start < to; start += kChunk) {
+    const int end = start + kChunk < to ? start + kChunk : to;
+    const int length = end - start;
+    for (int i = 0; i < length; ++i) sum[i] = 0;
     for (int o : offsets) {
-      const int q = p + o;
-      if (q >= 0 && q < kPlaneBytes) sum += s[q];
+      const int first = start > -o ? start : -o;
+      const int last = end < kPlaneBytes - o ? end : kPlaneBytes - o;
+      if (first >= last) continue;
+      const uint8_t* neighbour = s + first + o;
+      uint16_t* acc = sum + (first - start);
+      for (int i = 0; i < last - first; ++i) acc[i] = static_cast<uint16_t>(acc[i] + neighbour[i]);
     }
-    d[p] = static_cast<uint8_t>(sum >> 3);
+    const uint8_t* own = s + start;
+    uint8_t* out = d + start;
+    for (int i = 0; i < length; ++i) {
+      out[i] = own[i] == 255 ? uint8_t{255} : static_cast<uint8_t>(sum[i] >> 3);
+    }
   }
 }
 
