@@ -1,5 +1,6 @@
 // The real-time program: the launch dialog, then the show on the display and the sound device.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/host_main.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  // The dialogs draw with cairo; letting GTK probe GL would load a whole GL driver (a CPU rasteriser where there
+  // is no GPU) into a program that never uses it.
+  setenv("GDK_GL", "disable", 0);
   GtkLaunchDialog dialog(&argc, &argv);
   return HostMain(dialog);
 }

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libopenmpt-dev libgtk-3-dev libpng-dev libcli11-dev
   libfreetype-dev fonts-dejavu-core console-data
-  ffmpeg sox xvfb xdotool x11-utils imagemagick
+  ffmpeg sox xvfb xdotool x11-utils imagemagick desktop-file-utils
 )
 
 missing=()

@@ -26,9 +26,10 @@ struct SoundState {
   sdlbackend::SongMixer mixer;
   int32_t rate = platform::kMixRate;
   bool open = false;
-  SDL_AudioDeviceID device = 0;
-  std::thread discarding;
-  std::atomic<bool> stopDiscarding{false};
+  // Opens the device, or, when there is none, renders and discards in its place until closing.
+  std::thread output;
+  std::atomic<bool> closing{false};
+  SDL_AudioDeviceID device = 0;  // written by the output thread, read after it has been joined
 };
 
 // Never destroyed: the exit handler may close the device after other statics are gone.
@@ -47,7 +48,7 @@ void DiscardInRealTime(SoundState* state) {
   std::vector<int16_t> scratch(kDiscardChunkFrames * 2);
   const Clock::time_point start = Clock::now();
   uint64_t rendered = 0;
-  while (!state->stopDiscarding.load()) {
+  while (!state->closing.load()) {
     const uint64_t due = sdlbackend::FramesDue(Clock::now() - start, state->rate);
     while (rendered < due) {
       const size_t frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kDiscardChunkFrames));
@@ -58,37 +59,45 @@ void DiscardInRealTime(SoundState* state) {
   }
 }
 
-bool OpenDevice(SoundState& state) {
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+SDL_AudioDeviceID OpenDevice(SoundState* state) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
   SDL_AudioSpec wanted = {};
-  wanted.freq = state.rate;
+  wanted.freq = state->rate;
   wanted.format = AUDIO_S16SYS;
   wanted.channels = 2;
   wanted.samples = kDeviceFrames;
   wanted.callback = FeedDevice;
-  wanted.userdata = &state;
+  wanted.userdata = state;
   SDL_AudioSpec obtained = {};
   // SDL converts whatever the device wants from exactly this format.
-  state.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-  if (state.device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return device;
+}
+
+// Probing the audio drivers can take a good part of a second, so it happens beside the rest of start-up; the
+// mixer takes the host's calls meanwhile, and the song sounds (or advances silently) from the first output on.
+void RunOutput(SoundState* state) {
+  const SDL_AudioDeviceID device = OpenDevice(state);
+  if (device != 0) {
+    state->device = device;
+    SDL_PauseAudioDevice(device, 0);
+    sdlbackend::Trace("audio-device-open");
+    return;
   }
-  SDL_PauseAudioDevice(state.device, 0);
-  return true;
+  std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
+  DiscardInRealTime(state);
 }
 
 void CloseOutput() {
   SoundState& state = State();
   if (!state.open) return;
+  state.closing = true;
+  if (state.output.joinable()) state.output.join();
   if (state.device != 0) {
     SDL_CloseAudioDevice(state.device);
     state.device = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  }
-  if (state.discarding.joinable()) {
-    state.stopDiscarding = true;
-    state.discarding.join();
   }
   state.open = false;
 }
@@ -107,13 +116,8 @@ bool SoundInit(int32_t mixRate, int32_t /*channels*/, uint32_t /*flags*/) {
   }
   state.rate = mixRate > 0 ? mixRate : kMixRate;
   state.open = true;
-  if (OpenDevice(state)) {
-    sdlbackend::Trace("audio-device-open");
-    return true;
-  }
-  std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
-  state.stopDiscarding = false;
-  state.discarding = std::thread(DiscardInRealTime, &state);
+  state.closing = false;
+  state.output = std::thread(RunOutput, &state);
   return true;
 }
 

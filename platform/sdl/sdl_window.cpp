@@ -115,6 +115,12 @@ namespace sdlbackend {
 bool StartVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vesk");
+  // A 320 x 200 picture stretched once per frame is light work for the software renderer, which draws straight
+  // into the window through shared memory. A GL renderer, and SDL's GL probe behind the window surface, would load
+  // a whole GL driver for it, which on a machine without a GPU (a virtual display) rasterises on the CPU and costs
+  // more than the show itself. SDL_RENDER_DRIVER in the environment still chooses another.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // Without an X or Wayland session SDL falls back to drawing off screen; that is no display for a show, unless
   // asked for by name.
