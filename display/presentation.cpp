@@ -29,8 +29,11 @@ platform::Rect DestinationRect(const DisplayMode& size) {
 }  // namespace
 
 void BlitToScreen() {
-  if (platform::DisplayFailed(platform::Lock(workSurface, &lockDescription)) ||
-      lockDescription.memory == nullptr) {
+  if (platform::DisplayFailed(platform::Lock(workSurface, &lockDescription))) return;
+  // Without memory, or with less than the picture needs, there is nowhere to pack into: the frame is skipped.
+  if (lockDescription.memory == nullptr || lockDescription.width < kScreenWidth ||
+      lockDescription.height < kScreenHeight) {
+    platform::Unlock(workSurface);
     return;
   }
   // In a window the work surface has the desktop's format, which record 0 describes.

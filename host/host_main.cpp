@@ -1,6 +1,7 @@
 // The host's entry: everything prepared in a fixed order, the show run once, and the ways out.
 #include "host/host_main.h"
 
+#include <cstring>
 #include <memory>
 
 #include "core/interface_block.h"
@@ -26,10 +27,13 @@ constexpr uint32_t kSoundOptions = platform::kSoundGlobalFocus;
 
 void SpareHook() {}
 
-// The two frame buffers live for the whole process; a program that runs the host again reuses them.
+// The two frame buffers live for the whole process; a program that runs the host again reuses them. They start
+// zeroed, so that the start-up frame (shown black whatever it holds) is the same bytes on every run.
 void AllocateFrameBuffers() {
   static const std::unique_ptr<uint8_t[]> expanded(new uint8_t[kExpandedFrameBytes]);
   static const std::unique_ptr<uint8_t[]> frame(new uint8_t[kFrameBytes]);
+  std::memset(expanded.get(), 0, kExpandedFrameBytes);
+  std::memset(frame.get(), 0, kFrameBytes);
   expandedFrame = expanded.get();
   frameBuffer = frame.get();
 }

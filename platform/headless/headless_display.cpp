@@ -44,6 +44,8 @@ using platform::PixelFormat;
 using platform::Surface;
 using platform::SurfaceDescription;
 
+constexpr int32_t kPictureWidth = 320;
+constexpr int32_t kPictureHeight = 200;
 constexpr PixelFormat kFormat32 = {32, 0xFF0000, 0xFF00, 0xFF};
 constexpr PixelFormat kFormat24 = {24, 0xFF0000, 0xFF00, 0xFF};
 constexpr PixelFormat kFormat16 = {16, 0xF800, 0x7E0, 0x1F};
@@ -86,7 +88,10 @@ SurfaceDescription DesktopMode() {
 
 int32_t BytesPerPixel(const PixelFormat& format) { return (format.bitCount + 7) / 8; }
 
-Surface* NewSurface(int32_t width, int32_t height, const PixelFormat& format) {
+// Every surface holds at least the 320 x 200 picture the host packs into its corner, whatever the mode's size.
+Surface* NewSurface(int32_t requestedWidth, int32_t requestedHeight, const PixelFormat& format) {
+  const int32_t width = std::max(requestedWidth, kPictureWidth);
+  const int32_t height = std::max(requestedHeight, kPictureHeight);
   auto* surface = new Surface;
   surface->width = width;
   surface->height = height;

@@ -28,6 +28,8 @@ std::unique_ptr<ModulePlayer> ModulePlayer::Load(const void* data, size_t size) 
                                                       nullptr, nullptr);
   if (engine->module == nullptr) return nullptr;
   openmpt_module_set_repeat_count(engine->module, kLoopForever);
+  // No dither: the same module renders the same samples every time, and a centred channel is truly mono.
+  openmpt_module_ctl_set_integer(engine->module, "dither", 0);
   return std::unique_ptr<ModulePlayer>(new ModulePlayer(std::move(engine)));
 }
 

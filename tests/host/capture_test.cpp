@@ -1,0 +1,317 @@
+// The capture over the headless backend: the whole show's frames in order, their timing, repeatability, the span,
+// the outputs and the command line.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/capture/capture_options.h"
+#include "host/capture/capture_session.h"
+#include "host/capture/frame_trace.h"
+#include "host/present_source.h"
+
+namespace {
+
+constexpr uint64_t kUnitsPerFrame = 1000;
+
+struct Frame {
+  uint32_t source;
+  uint32_t counter;
+  int32_t order;
+  uint64_t units;
+  bool black;
+};
+
+class Recorder : public FrameListener {
+ public:
+  std::vector<Frame> frames;
+  uint64_t hash = 1469598103934665603ull;
+
+  void OnFrame(const TraceRecord& r, uint64_t units) override {
+    bool black = true;
+    for (int i = 0; i < kFrameBytes && black; ++i) black = r.frame[i] == 0;
+    frames.push_back({r.source, r.timeCounter, r.musicOrder, units, black});
+    const auto fields = EncodeTraceFields(r);
+    Mix(fields.data(), fields.size());
+    Mix(r.palette, kPaletteBytes);
+    Mix(r.frame, kFrameBytes);
+  }
+
+ private:
+  void Mix(const uint8_t* data, size_t n) {
+    for (size_t i = 0; i < n; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
+  }
+};
+
+CaptureOptions Quiet() {
+  CaptureOptions o;
+  o.progress = false;
+  return o;
+}
+
+struct SourceRun {
+  uint32_t source;
+  size_t first;
+  size_t count;
+};
+
+std::vector<SourceRun> Runs(const std::vector<Frame>& frames) {
+  std::vector<SourceRun> runs;
+  for (size_t i = 0; i < frames.size(); ++i) {
+    if (runs.empty() || runs.back().source != frames[i].source) runs.push_back({frames[i].source, i, 0});
+    ++runs.back().count;
+  }
+  return runs;
+}
+
+TEST(WholeShowCapture, FramesInTheirOrderAndLengthsAndTheSameTraceTwice) {
+  Recorder first;
+  CaptureSummary summary;
+  ASSERT_EQ(RunCapture(Quiet(), &first, &summary), 0);
+  const std::vector<Frame>& f = first.frames;
+  ASSERT_GT(f.size(), 1000u);
+
+  // The start-up frame, the core's frames, the pictures where the interlude puts them, the final scene.
+  const std::vector<SourceRun> runs = Runs(f);
+  std::vector<uint32_t> order;
+  for (const SourceRun& r : runs) order.push_back(r.source);
+  EXPECT_EQ(order, (std::vector<uint32_t>{0, 1, 2, 1, 3, 1, 4, 5, 1}));
+  ASSERT_EQ(runs.size(), 9u);
+  EXPECT_EQ(runs[0].count, 1u);
+
+  // Every present ends at the next vertical blank; the clock counts whole 20 ms periods.
+  for (size_t i = 0; i < f.size(); ++i) {
+    ASSERT_EQ(f[i].units, i * kUnitsPerFrame) << i;
+    ASSERT_EQ(f[i].counter, 17920u * static_cast<uint32_t>(f[i].units / 60 / 20)) << i;
+  }
+  EXPECT_EQ(summary.endUnits, f.size() * kUnitsPerFrame);
+  EXPECT_EQ(summary.presents, f.size());
+
+  // Nothing polls the music before the first picture.
+  for (size_t i = 0; i < runs[2].first; ++i) ASSERT_EQ(f[i].order, -1) << i;
+  // Each picture lasts until its order is four past where it began, and not one frame longer.
+  for (size_t r : {2, 4, 6, 7}) {
+    const int32_t start = f[runs[r].first].order;
+    const size_t last = runs[r].first + runs[r].count - 1;
+    EXPECT_EQ(f[last].order, start + 4) << "picture " << runs[r].source - 1;
+    for (size_t i = runs[r].first; i < last; ++i) ASSERT_LT(f[i].order, start + 4);
+    // Three to four orders of about 3.53 s each.
+    EXPECT_GT(runs[r].count, 3 * 211u);
+    EXPECT_LE(runs[r].count, 4 * 212u);
+  }
+  EXPECT_GE(f[runs[2].first].order, 0);
+  // The interlude ends on a black frame; the final scene follows.
+  EXPECT_TRUE(f[runs[8].first].black);
+
+  // About two and a half minutes.
+  const double seconds = static_cast<double>(summary.endUnits) / static_cast<double>(summary.unitsPerSecond);
+  EXPECT_GT(seconds, 130.0);
+  EXPECT_LT(seconds, 170.0);
+
+  Recorder second;
+  ASSERT_EQ(RunCapture(Quiet(), &second), 0);
+  EXPECT_EQ(second.frames.size(), f.size());
+  EXPECT_EQ(second.hash, first.hash);
+}
+
+TEST(Capture, AStartUpDelayMovesTheClockOnceWhenTheMusicStarts) {
+  CaptureOptions o = Quiet();
+  o.startupMs = 1000;
+  o.fps = 50;
+  o.toSeconds = 3.0;
+  Recorder r;
+  ASSERT_EQ(RunCapture(o, &r), 0);
+  const std::vector<Frame>& f = r.frames;
+  ASSERT_GT(f.size(), 3u);
+  EXPECT_EQ(f[0].units, 0u);
+  // Present 1 ends at 1/50 s, the start-up work takes 1 s, the core's first frame follows at once.
+  EXPECT_EQ(f[1].units, 1000u + 1000u * 50);
+  EXPECT_EQ(f[2].units, 52000u);
+  EXPECT_EQ(f[1].counter, 17920u * 51);
+  EXPECT_LT(f.back().units, 3u * 50000);
+  EXPECT_EQ(f.back().units, 149000u);
+}
+
+TEST(Capture, OnlyTheSpanIsWrittenAndTheCaptureStopsAfterIt) {
+  CaptureOptions o = Quiet();
+  o.fromSeconds = 10.0;
+  o.toSeconds = 12.0;
+  Recorder r;
+  CaptureSummary summary;
+  ASSERT_EQ(RunCapture(o, &r, &summary), 0);
+  ASSERT_EQ(r.frames.size(), 120u);
+  EXPECT_EQ(r.frames.front().units, 600000u);
+  EXPECT_EQ(r.frames.back().units, 719000u);
+  EXPECT_EQ(summary.endUnits, 720000u);
+}
+
+class CaptureFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("vesk_capture_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  static std::vector<uint8_t> Bytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+  static uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::filesystem::path dir;
+};
+
+TEST_F(CaptureFiles, TheTraceHasItsHeaderAndARecordPerFrame) {
+  CaptureOptions o = Quiet();
+  o.toSeconds = 0.5;
+  o.nosound = true;
+  o.startupMs = 7;
+  o.traceFile = (dir / "show.trc").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"show.trc"}));
+  const std::vector<uint8_t> b = Bytes(dir / "show.trc");
+  ASSERT_GE(b.size(), kTraceHeaderBytes);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 8), "SHOWTRC1");
+  EXPECT_EQ(U32(b, 8), 1u);
+  EXPECT_EQ(U32(b, 12), 60u);
+  EXPECT_EQ(U32(b, 16), 7u);
+  EXPECT_EQ(U32(b, 20), 1u);
+  EXPECT_EQ(U32(b, 24) | U32(b, 28), 0u);
+  ASSERT_EQ((b.size() - kTraceHeaderBytes) % kTraceRecordBytes, 0u);
+  const size_t records = (b.size() - kTraceHeaderBytes) / kTraceRecordBytes;
+  EXPECT_GT(records, 20u);
+  EXPECT_EQ(U32(b, 32), 0u);             // the start-up frame
+  EXPECT_EQ(U32(b, 40), 0xFFFFFFFFu);    // no poll yet
+  EXPECT_EQ(U32(b, 32 + kTraceRecordBytes), 1u);
+  EXPECT_EQ(U32(b, 32 + 12), 0u);
+}
+
+TEST_F(CaptureFiles, TheSoundIsAWavOfTheSpansLengthSilentBeforeTheMusic) {
+  CaptureOptions o = Quiet();
+  o.toSeconds = 2.0;
+  o.audioFile = (dir / "show.wav").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  const std::vector<uint8_t> b = Bytes(dir / "show.wav");
+  ASSERT_EQ(b.size(), 44u + 2 * 44100 * 4);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+  EXPECT_EQ(U32(b, 40), 2u * 44100 * 4);
+  EXPECT_EQ(U32(b, 24), 44100u);
+  // The music starts when the core calls for it, after the first present: 1/60 s in.
+  for (size_t i = 44; i < 44 + 735 * 4; ++i) ASSERT_EQ(b[i], 0) << i;
+  bool sound = false;
+  for (size_t i = 44 + 735 * 4; i < b.size() && !sound; ++i) sound = b[i] != 0;
+  EXPECT_TRUE(sound);
+  // In mono: both channels alike.
+  for (size_t i = 44; i + 3 < b.size(); i += 4) ASSERT_EQ(U32(b, i) & 0xFFFF, U32(b, i) >> 16) << i;
+
+  o.nosound = true;
+  ASSERT_EQ(RunCapture(o), 0);
+  const std::vector<uint8_t> quiet = Bytes(dir / "show.wav");
+  ASSERT_EQ(quiet.size(), b.size());
+  for (size_t i = 44; i < quiet.size(); ++i) ASSERT_EQ(quiet[i], 0) << i;
+}
+
+TEST_F(CaptureFiles, EveryPresentedFrameBecomesAPngOfTheOutputSize) {
+  CaptureOptions o = Quiet();
+  o.toSeconds = 0.05;
+  o.width = 64;
+  o.height = 40;
+  o.framesDir = (dir / "frames").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(o.framesDir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"frame_000001.png", "frame_000002.png", "frame_000003.png"}));
+  const std::vector<uint8_t> png = Bytes(std::filesystem::path(o.framesDir) / "frame_000001.png");
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png[1], 'P');
+  const auto big = [&png](size_t at) {
+    return (static_cast<uint32_t>(png[at]) << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
+  };
+  EXPECT_EQ(big(16), 64u);
+  EXPECT_EQ(big(20), 40u);
+}
+
+TEST_F(CaptureFiles, AVideoWithoutFfmpegIsAClearErrorAndLeavesNoFile) {
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", dir.c_str(), 1);
+  CaptureOptions o = Quiet();
+  o.videoFile = (dir / "show.mp4").string();
+  ::testing::internal::CaptureStderr();
+  const int status = RunCapture(o);
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(message.find("ffmpeg"), std::string::npos) << message;
+  EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(CaptureFiles, AnOutputThatCannotBeWrittenIsAnError) {
+  CaptureOptions o = Quiet();
+  o.traceFile = (dir / "missing" / "show.trc").string();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunCapture(o), 1);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
+}
+
+int Parse(std::vector<std::string> args, CaptureOptions& o) {
+  args.insert(args.begin(), "vesk-capture");
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  const int status = ParseCaptureOptions(static_cast<int>(argv.size()), argv.data(), o);
+  ::testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStderr();
+  return status;
+}
+
+TEST(CaptureOptionsParsing, DefaultsAndValues) {
+  CaptureOptions o;
+  EXPECT_EQ(Parse({}, o), -1);
+  EXPECT_EQ(o.fps, 60u);
+  EXPECT_EQ(o.width, 1600);
+  EXPECT_EQ(o.height, 1200);
+  EXPECT_FALSE(o.fromSeconds);
+  EXPECT_EQ(Parse({"--fps", "30", "--startup-ms", "250", "--nosound", "--size", "640x480", "--trace", "-",
+                   "--from", "1.5", "--to", "3"},
+                  o),
+            -1);
+  EXPECT_EQ(o.fps, 30u);
+  EXPECT_EQ(o.startupMs, 250u);
+  EXPECT_TRUE(o.nosound);
+  EXPECT_EQ(o.width, 640);
+  EXPECT_EQ(o.height, 480);
+  EXPECT_EQ(o.traceFile, "-");
+  EXPECT_DOUBLE_EQ(*o.fromSeconds, 1.5);
+  EXPECT_DOUBLE_EQ(*o.toSeconds, 3.0);
+}
+
+TEST(CaptureOptionsParsing, HelpEndsWithZeroAndBadOptionsWithTwo) {
+  CaptureOptions o;
+  EXPECT_EQ(Parse({"--help"}, o), 0);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--fps", "0"}, {"--fps", "x"}, {"--size", "640"}, {"--size", "0x480"},
+        {"--size", "640x480x32"}, {"--from", "-1"}, {"--from", "5", "--to", "2"}, {"--bogus"},
+        {"--video", "a.mp4", "--size", "641x480"}, {"extra"}}) {
+    CaptureOptions fresh;
+    EXPECT_EQ(Parse(bad, fresh), 2) << bad[0] << " " << (bad.size() > 1 ? bad[1] : "");
+  }
+}
+
+}  // namespace
