@@ -1,0 +1,70 @@
+// Refresh-rate pacing: off behind a renderer that waits for the display, on behind one that does not.
+#include "platform/sdl/frame_pacer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sdlbackend::FramePacer;
+using std::chrono::milliseconds;
+
+constexpr auto kPeriod = milliseconds(20);  // a 50 Hz display keeps the numbers round
+
+FramePacer::TimePoint At(milliseconds t) { return FramePacer::TimePoint(t); }
+
+// Presents n frames spaced by step from start; returns the time after the last.
+milliseconds Present(FramePacer& pacer, milliseconds start, milliseconds step, int n) {
+  for (int i = 0; i < n; ++i) pacer.Presented(At(start + step * i));
+  return start + step * n;
+}
+
+TEST(SdlFramePacer, TakesTheDisplaysRateOrSixtyHertz) {
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  EXPECT_EQ(pacer.Period(), kPeriod);
+  pacer.SetRefreshRate(0);
+  EXPECT_EQ(std::chrono::duration_cast<std::chrono::microseconds>(pacer.Period()).count(), 16666);
+}
+
+TEST(SdlFramePacer, LeavesARendererThatWaitsForTheDisplayAlone) {
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  const milliseconds end = Present(pacer, milliseconds(1000), kPeriod, 100);
+  EXPECT_FALSE(pacer.Pacing());
+  EXPECT_EQ(pacer.WaitBeforePresent(At(end + milliseconds(3))), FramePacer::Duration::zero());
+  // A few early returns while a driver's queue fills are not enough.
+  Present(pacer, end, milliseconds(1), 7);
+  EXPECT_FALSE(pacer.Pacing());
+}
+
+TEST(SdlFramePacer, SpacesPresentsThatReturnAtOnce) {
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  milliseconds now = Present(pacer, milliseconds(1000), milliseconds(1), 9);
+  ASSERT_TRUE(pacer.Pacing());
+  // From here every present waits for the next slot of a 20 ms grid.
+  const milliseconds firstSlot = milliseconds(1008) + kPeriod;
+  EXPECT_EQ(pacer.WaitBeforePresent(At(now)), firstSlot - now);
+  now = firstSlot + milliseconds(5);  // drawing took a while: the next slot is still on the grid
+  EXPECT_EQ(pacer.WaitBeforePresent(At(now)), firstSlot + kPeriod - now);
+}
+
+TEST(SdlFramePacer, ALoopFarBehindStartsAgainInsteadOfRacing) {
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  Present(pacer, milliseconds(1000), milliseconds(1), 9);
+  ASSERT_TRUE(pacer.Pacing());
+  const milliseconds late = milliseconds(5000);
+  EXPECT_EQ(pacer.WaitBeforePresent(At(late)), FramePacer::Duration::zero());
+  EXPECT_EQ(pacer.WaitBeforePresent(At(late + milliseconds(2))), kPeriod - milliseconds(2));
+}
+
+TEST(SdlFramePacer, FramesThatPresentNothingStillKeepToTheRate) {
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  EXPECT_EQ(pacer.WaitWithoutPresent(At(milliseconds(1000))), FramePacer::Duration::zero());
+  EXPECT_EQ(pacer.WaitWithoutPresent(At(milliseconds(1001))), kPeriod - milliseconds(1));
+  EXPECT_FALSE(pacer.Pacing());
+}
+
+}  // namespace
