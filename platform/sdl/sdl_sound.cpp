@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -126,7 +127,10 @@ void SoundClose() { CloseOutput(); }
 Song* LoadSongMemory(const void* data, uint32_t length) { return State().mixer.Load(data, length); }
 bool SetPanSeparation(Song* song, float separation) { return State().mixer.SetPanSeparation(song, separation); }
 bool PlaySong(Song* song) { return State().mixer.Play(song); }
-bool SetMasterVolume(Song* song, int32_t volume) { return State().mixer.SetVolume(song, volume); }
+bool SetMasterVolume(Song* song, int32_t volume) {
+  if (sdlbackend::TraceEnabled()) sdlbackend::Trace(("master-volume " + std::to_string(volume)).c_str());
+  return State().mixer.SetVolume(song, volume);
+}
 int32_t GetOrder(Song* song) { return State().mixer.Order(song); }
 bool StopSong(Song* song) { return State().mixer.Stop(song); }
 bool FreeSong(Song* song) { return State().mixer.Free(song); }
