@@ -25,7 +25,6 @@ constexpr int kSweepHigh = 160;
 constexpr int kSpotRow = 110;
 constexpr int kSpotHalf = 128;
 constexpr int kLitRowsEnd = 199;  // row 199 is never lit
-constexpr int kBlurPasses = 4;
 
 void BuildFinalPalette() {
   FinalPalette[0] = FinalPalette[1] = FinalPalette[2] = 0;
@@ -48,6 +47,70 @@ void BuildFinalPalette() {
 }
 
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// Random's step, kept in a register through the light's inner loop: the same generator and the
+// same calls in the same order, without a call per covered pixel.
+constexpr uint32_t kRandomMultiplier = 129;
+constexpr uint32_t kRandomIncrement = 907633385;
+
+// Four Blur4 passes over rows 1..198 of the plane as one wavefront. Pass k + 1 may blur a row as
+// soon as pass k has finished the row below it and no row of pass k still needs the old values,
+// so with pass k + 1 two rows behind pass k every row's three upper/right/lower neighbour sums
+// can be formed first and the four passes' left-neighbour chains then run side by side.
+void BlurFourTimes(uint8_t* plane) {
+  constexpr int kPasses = 4;
+  constexpr int kLag = 2;
+  constexpr int kFirstRow = 1;
+  constexpr int kLastRow = 198;
+  uint16_t partial[kPasses][kW];
+  unsigned left[kPasses];
+  for (unsigned& l : left) l = plane[kW - 1];
+  for (int step = kFirstRow; step <= kLastRow + kLag * (kPasses - 1); ++step) {
+    uint8_t* rows[kPasses];
+    int active = 0;
+    for (int k = 0; k < kPasses; ++k) {
+      const int row = step - kLag * k;
+      rows[k] = row >= kFirstRow && row <= kLastRow ? plane + row * kW : nullptr;
+      if (!rows[k]) continue;
+      ++active;
+      const uint8_t* p = rows[k];
+      for (int x = 0; x < kW; ++x) {
+        partial[k][x] = static_cast<uint16_t>(p[x + 1] + p[x + kW] + p[x - kW]);
+      }
+    }
+    if (active == kPasses) {
+      uint8_t* p0 = rows[0];
+      uint8_t* p1 = rows[1];
+      uint8_t* p2 = rows[2];
+      uint8_t* p3 = rows[3];
+      unsigned l0 = left[0], l1 = left[1], l2 = left[2], l3 = left[3];
+      for (int x = 0; x < kW; ++x) {
+        l0 = (partial[0][x] + l0) >> 2;
+        l1 = (partial[1][x] + l1) >> 2;
+        l2 = (partial[2][x] + l2) >> 2;
+        l3 = (partial[3][x] + l3) >> 2;
+        p0[x] = static_cast<uint8_t>(l0);
+        p1[x] = static_cast<uint8_t>(l1);
+        p2[x] = static_cast<uint8_t>(l2);
+        p3[x] = static_cast<uint8_t>(l3);
+      }
+      left[0] = l0;
+      left[1] = l1;
+      left[2] = l2;
+      left[3] = l3;
+      continue;
+    }
+    for (int k = 0; k < kPasses; ++k) {
+      if (!rows[k]) continue;
+      unsigned l = left[k];
+      for (int x = 0; x < kW; ++x) {
+        l = (partial[k][x] + l) >> 2;
+        rows[k][x] = static_cast<uint8_t>(l);
+      }
+      left[k] = l;
+    }
+  }
+}
 
 }  // namespace
 
@@ -115,17 +178,32 @@ void LightLogo() {
   const int x1 = SpotX + kSpotHalf > kW ? kW : SpotX + kSpotHalf;
   const int y0 = kSpotRow - kSpotHalf < 0 ? 0 : kSpotRow - kSpotHalf;
   const int y1 = kSpotRow + kSpotHalf > kLitRowsEnd ? kLitRowsEnd : kSpotRow + kSpotHalf;
+  uint32_t seed = RandomSeed;
   for (int y = y0; y < y1; ++y) {
     const uint8_t* depth = DepthPlane + y * kW;
     uint8_t* out = FinalPlane + y * kW;
     const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX;
-    for (int x = x0; x < x1; ++x) {
-      if (depth[x] == 0) continue;
-      const int v = 4 * (spot[x] + depth[x]) + Random(300) - 500;
-      if (v < 775) continue;
-      out[x] = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+    int x = x0;
+    while (x < x1) {
+      // Most of the spot's square is uncovered: step over 8 empty depth bytes at a time.
+      if (x + 8 <= x1) {
+        uint64_t eight;
+        std::memcpy(&eight, depth + x, sizeof eight);
+        if (eight == 0) {
+          x += 8;
+          continue;
+        }
+      }
+      if (depth[x] != 0) {
+        seed = seed * kRandomMultiplier + kRandomIncrement;
+        const int draw = static_cast<int>((seed >> 16) % 300u);
+        const int v = 4 * (spot[x] + depth[x]) + draw - 500;
+        if (v >= 775) out[x] = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+      }
+      ++x;
     }
   }
+  RandomSeed = seed;
 }
 
 void SetUpFinalScene() {
@@ -151,7 +229,7 @@ void DrawFinalFrame(int32_t t) {
     DrawFaceList(LogoFaces, ProjectedVertices, LogoFaceCount);
   }
   LightLogo();
-  for (int pass = 0; pass < kBlurPasses; ++pass) Blur4(FinalPlane + kW);
+  BlurFourTimes(FinalPlane);
   ClearEdgeColumns(FinalPlane, 2);
   ClearEdgeColumns(FinalPlane, -2);
 }

@@ -30,13 +30,14 @@ constexpr int kTitleLeft = 60;
 constexpr int kTitleTop = 33;
 constexpr int kDisplacedBytes = 198 * kW;  // rows 1..198 move; rows 0 and 199 stay
 
-// The rows the burst may have drawn into in this frame, for the displacement pass.
-struct RowSpan {
-  int first = 0;
-  int last = -1;
-};
-
-RowSpan burstRows;
+// The burst's largest radius at this offset. No pixel farther out is drawn, and a rounded
+// distance is at least the larger of |dx| and |dy|, so only the square of this half-width around
+// the centre can be.
+int BurstReach(int offset) {
+  int reach = 0;
+  for (int k = 0; k < 256; ++k) reach = BurstProfile[k + offset] > reach ? BurstProfile[k + offset] : reach;
+  return reach;
+}
 
 void BuildPolarTable() {
   const long double step = kAngleStep;
@@ -106,17 +107,16 @@ void BuildBurstProfile() {
   for (int k = 0; k < kBurstProfileEntries; ++k) {
     const int m = kBurstProfileEntries - k;
     const double angle = static_cast<double>(m * 10) * static_cast<double>(kAngleStep);
+    // Exact in extended precision (a double times a small integer plus one); rint rounds it the
+    // same way as nearbyint, half to even, without saving the floating-point environment per call.
     const long double lobe = amplitude * std::sin(angle) + level;
-    const auto value = static_cast<int32_t>(std::nearbyint(lobe)) + Random(jitter);
+    const auto value = static_cast<int32_t>(std::rint(lobe)) + Random(jitter);
     BurstProfile[k] = static_cast<uint8_t>(value);
   }
 }
 
 void DrawPolarBurst(int offset) {
-  // No pixel lies farther out than the largest radius of the outline: only that square around
-  // the centre can be drawn (a rounded distance is at least the larger of |dx| and |dy|).
-  int reach = 0;
-  for (int k = 0; k < 256; ++k) reach = BurstProfile[k + offset] > reach ? BurstProfile[k + offset] : reach;
+  const int reach = BurstReach(offset);
   const int y0 = kCentreY - reach < 0 ? 0 : kCentreY - reach;
   const int y1 = kCentreY + reach > kScreenHeight - 1 ? kScreenHeight - 1 : kCentreY + reach;
   const int x0 = kCentreX - reach < 0 ? 0 : kCentreX - reach;
@@ -126,17 +126,18 @@ void DrawPolarBurst(int offset) {
   for (int y = y0; y <= y1; ++y) {
     const uint8_t* polar = PolarTable + 2 * (y * kW);
     uint8_t* out = GlowScratch + y * kW;
+    // Branch-free: the outline's edge makes both tests unpredictable. A row past the texture's
+    // last used row is read as row 0 and its value discarded.
     for (int x = x0; x <= x1; ++x) {
       const unsigned angle = polar[2 * x];
       const unsigned distance = polar[2 * x + 1];
       const unsigned limit = profile[angle];
-      if (distance > limit) continue;
       const unsigned row = ReciprocalTable[limit * 256 + distance];
-      if (row > kMaxTextureRow) continue;
-      out[x] = texture[row * 256 + angle];
+      const bool drawn = distance <= limit && row <= kMaxTextureRow;
+      const uint8_t value = texture[(drawn ? row : 0u) * 256 + angle];
+      out[x] = drawn ? value : out[x];
     }
   }
-  burstRows = {y0, y1};
 }
 
 int TitleThreshold(int32_t t) {
@@ -146,13 +147,25 @@ int TitleThreshold(int32_t t) {
 }
 
 void DrawTitlePicture(int threshold) {
+  if (threshold < 0) return;  // no mask value is that low
+  const auto limit = static_cast<uint8_t>(threshold > 255 ? 255 : threshold);
+  const bool masked = threshold < 255;
   for (int r = 0; r < kTitleHeight; ++r) {
     // The mask is read one row above the picture's row; row -1 is the map's zero row.
     const uint8_t* mask = DisplacementMap + (r - 1) * kW;
     const uint8_t* src = TitlePixels + r * kTitleWidth;
     uint8_t* out = GlowScratch + (kTitleTop + r) * kW + kTitleLeft;
-    for (int c = 0; c < kTitleWidth; ++c) {
-      if (src[c] != 0 && mask[c] <= threshold) out[c] = src[c];
+    // Written as selects over whole rows so that they vectorise.
+    if (masked) {
+      for (int c = 0; c < kTitleWidth; ++c) {
+        const uint8_t v = src[c];
+        out[c] = (v != 0) & (mask[c] <= limit) ? v : out[c];
+      }
+    } else {
+      for (int c = 0; c < kTitleWidth; ++c) {
+        const uint8_t v = src[c];
+        out[c] = v != 0 ? v : out[c];
+      }
     }
   }
 }
@@ -168,12 +181,17 @@ void SetUpOpeningScene() {
 
 // GlowScratch is all zero on entry (the timeline clears it before every frame).
 void DrawOpeningFrame(int32_t t) {
-  burstRows = {};
+  int burstTop = 0;
+  int burstBottom = -1;  // no rows
   if (t >= kBurstStart) {
     BurstPhase = static_cast<int16_t>((t >> 1) - 258);
     UpdateBurstParams();
     BuildBurstProfile();
-    DrawPolarBurst(BurstPhase & 255);
+    const int offset = BurstPhase & 255;
+    DrawPolarBurst(offset);
+    const int reach = BurstReach(offset);
+    burstTop = kCentreY - reach;
+    burstBottom = kCentreY + reach;
   }
   if ((t & 255) % 5 == 0) FireDecay(DisplacementMap, kDisplacedBytes);
 
@@ -181,17 +199,21 @@ void DrawOpeningFrame(int32_t t) {
   // place. On a plane that is zero outside the burst's rows only the rows from just above the
   // burst down to the first row that stays all zero can change; everything past that row copies
   // zeros from zeros.
-  if (burstRows.first <= burstRows.last) {
-    const int firstRow = burstRows.first - 1 < 1 ? 1 : burstRows.first - 1;
-    for (int row = firstRow; row <= kScreenHeight - 2; ++row) {
+  if (burstTop <= burstBottom) {
+    constexpr int kLastMovedRow = kScreenHeight - 2;
+    const int firstRow = burstTop - 1 < 1 ? 1 : burstTop - 1;
+    const int lastBurstRow = burstBottom < kLastMovedRow ? burstBottom : kLastMovedRow;
+    DisplaceRow(DisplacementMap + (firstRow - 1) * kW, GlowScratch + firstRow * kW,
+                (lastBurstRow - firstRow + 1) * kW);
+    for (int row = lastBurstRow + 1; row <= kLastMovedRow; ++row) {
       uint8_t* line = GlowScratch + row * kW;
       const uint8_t* map = DisplacementMap + (row - 1) * kW;
-      bool any = false;
+      uint8_t any = 0;
       for (int x = 0; x < kW; ++x) {
         line[x] = line[x + static_cast<int8_t>(map[x])];
-        any |= line[x] != 0;
+        any |= line[x];
       }
-      if (!any && row > burstRows.last) break;
+      if (any == 0) break;
     }
   }
 

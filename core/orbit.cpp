@@ -47,6 +47,65 @@ void BuildOrbitSprite() {
   }
 }
 
+// DivideTable for 1.36 equals mulhi16(256 i + 163, 12049) >> 6 for every byte i, which
+// vectorises where a table lookup cannot; the table itself is checked against it every frame.
+constexpr uint32_t kTrailMultiplier = 12049;
+constexpr uint32_t kTrailBias = 163;
+constexpr int kTrailShift = 22;
+
+inline uint8_t TrailDecay(uint8_t b) {
+  return static_cast<uint8_t>(((static_cast<uint32_t>(b) << 8 | kTrailBias) * kTrailMultiplier) >> kTrailShift);
+}
+
+bool TrailFormulaMatchesTable() {
+  for (int i = 0; i < 256; ++i) {
+    if (TrailDecay(static_cast<uint8_t>(i)) != DivideTable[i]) return false;
+  }
+  return true;
+}
+
+void DecayRow(uint8_t* row, bool arithmetic) {
+  if (arithmetic) {
+    for (int x = 0; x < kScreenWidth; ++x) row[x] = TrailDecay(row[x]);
+  } else {
+    for (int x = 0; x < kScreenWidth; ++x) row[x] = DivideTable[row[x]];
+  }
+}
+
+// RemapBuffer then Blur4 from row 1, on both trail planes at once. A blurred pixel needs the
+// decayed row below it, so each plane's decay runs one row ahead of its blur; the two planes'
+// blurs are independent chains through their left neighbours, run side by side.
+void DecayAndBlurTrails() {
+  constexpr int kW = kScreenWidth;
+  uint8_t* a = GlowScratch;
+  uint8_t* b = GlowBuffer;
+  const bool arithmetic = TrailFormulaMatchesTable();
+  DecayRow(a, arithmetic);
+  DecayRow(a + kW, arithmetic);
+  DecayRow(b, arithmetic);
+  DecayRow(b + kW, arithmetic);
+  unsigned leftA = a[kW - 1];
+  unsigned leftB = b[kW - 1];
+  uint16_t partialA[kW];
+  uint16_t partialB[kW];
+  for (int row = 1; row <= 198; ++row) {
+    uint8_t* pa = a + row * kW;
+    uint8_t* pb = b + row * kW;
+    DecayRow(pa + kW, arithmetic);
+    DecayRow(pb + kW, arithmetic);
+    for (int x = 0; x < kW; ++x) {
+      partialA[x] = static_cast<uint16_t>(pa[x + 1] + pa[x + kW] + pa[x - kW]);
+      partialB[x] = static_cast<uint16_t>(pb[x + 1] + pb[x + kW] + pb[x - kW]);
+    }
+    for (int x = 0; x < kW; ++x) {
+      leftA = (partialA[x] + leftA) >> 2;
+      leftB = (partialB[x] + leftB) >> 2;
+      pa[x] = static_cast<uint8_t>(leftA);
+      pb[x] = static_cast<uint8_t>(leftB);
+    }
+  }
+}
+
 void ComposeRange(int begin, int end) {
   for (int i = begin; i < end; ++i) {
     const unsigned lo = std::min<unsigned>(GlowScratch[i] >> 2, 15);
@@ -108,10 +167,7 @@ void DrawOrbitFrame(int32_t t) {
 
   DrawSparseSpiral();
 
-  RemapBuffer(GlowScratch);
-  Blur4(GlowScratch + kScreenWidth);
-  RemapBuffer(GlowBuffer);
-  Blur4(GlowBuffer + kScreenWidth);
+  DecayAndBlurTrails();
 
   ComposeOrbitPlanes();
   ClearEdgeColumns(CompositePlane, 0);

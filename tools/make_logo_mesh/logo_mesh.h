@@ -111,6 +111,54 @@ inline std::vector<std::array<int, 3>> EarClip(const std::vector<Point2>& poly) 
   return triangles;
 }
 
+// Positive when d lies inside the circle through the counter-clockwise triangle (a, b, c).
+inline int64_t InCircle(Point2 a, Point2 b, Point2 c, Point2 d) {
+  const int64_t adx = a.x - d.x, adz = a.z - d.z;
+  const int64_t bdx = b.x - d.x, bdz = b.z - d.z;
+  const int64_t cdx = c.x - d.x, cdz = c.z - d.z;
+  const int64_t ad = adx * adx + adz * adz, bd = bdx * bdx + bdz * bdz, cd = cdx * cdx + cdz * cdz;
+  return adx * (bdz * cd - bd * cdz) - adz * (bdx * cd - bd * cdx) + ad * (bdx * cdz - bdz * cdx);
+}
+
+// Flips interior edges of a triangulation until every one is locally Delaunay; the polygon's own
+// edges belong to one triangle only and are never flipped. Removes the slivers that clipping
+// ears in a fixed order can leave, whose orientation rounding on screen could turn over.
+inline void FlipToDelaunay(const std::vector<Point2>& poly, std::vector<std::array<int, 3>>& tris) {
+  const size_t limit = 64 * tris.size() * tris.size() + 64;  // flips always terminate; a guard
+  size_t flips = 0;
+  for (bool changed = true; changed && flips < limit;) {
+    changed = false;
+    for (size_t i = 0; i < tris.size() && !changed; ++i) {
+      for (int e = 0; e < 3 && !changed; ++e) {
+        const int a = tris[i][e], b = tris[i][(e + 1) % 3], c = tris[i][(e + 2) % 3];
+        for (size_t j = 0; j < tris.size() && !changed; ++j) {
+          if (j == i) continue;
+          for (int f = 0; f < 3; ++f) {
+            if (tris[j][f] != b || tris[j][(f + 1) % 3] != a) continue;
+            const int d = tris[j][(f + 2) % 3];
+            // The new diagonal c-d must leave two proper counter-clockwise triangles.
+            if (Cross(poly[a], poly[d], poly[c]) > 0 && Cross(poly[b], poly[c], poly[d]) > 0 &&
+                InCircle(poly[a], poly[b], poly[c], poly[d]) > 0) {
+              tris[i] = {a, d, c};
+              tris[j] = {b, c, d};
+              changed = true;
+              ++flips;
+            }
+            break;
+          }
+        }
+      }
+    }
+  }
+}
+
+// Ear clipping, then Delaunay flips: counter-clockwise triangles as indices into `poly`.
+inline std::vector<std::array<int, 3>> Triangulate(const std::vector<Point2>& poly) {
+  std::vector<std::array<int, 3>> tris = EarClip(poly);
+  FlipToDelaunay(poly, tris);
+  return tris;
+}
+
 // Whether two closed segments [a, b] and [c, d] share a point.
 inline bool SegmentsTouch(Point2 a, Point2 b, Point2 c, Point2 d) {
   auto sign = [](int64_t v) { return (v > 0) - (v < 0); };
@@ -209,7 +257,7 @@ inline Mesh BuildLogoMesh(const std::vector<std::vector<Point2>>& outlines) {
   }
   auto id = [](int k) { return static_cast<uint16_t>(k); };
   std::vector<std::vector<std::array<int, 3>>> caps;
-  for (const auto& outline : outlines) caps.push_back(EarClip(outline));
+  for (const auto& outline : outlines) caps.push_back(Triangulate(outline));
   // Seen from the front (the -y side, z up, x right) the counter-clockwise triangles face out.
   for (size_t o = 0; o < outlines.size(); ++o) {
     for (const auto& t : caps[o]) mesh.faces.push_back({id(firsts[o] + t[0]), id(firsts[o] + t[1]), id(firsts[o] + t[2])});

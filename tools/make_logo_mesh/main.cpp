@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
   const auto outlines = logo_mesh::LogoOutlines();
   for (size_t o = 0; o < outlines.size(); ++o) {
-    if (!logo_mesh::IsSimple(outlines[o]) || logo_mesh::EarClip(outlines[o]).size() + 2 != outlines[o].size()) {
+    if (!logo_mesh::IsSimple(outlines[o]) || logo_mesh::Triangulate(outlines[o]).size() + 2 != outlines[o].size()) {
       std::fprintf(stderr, "make_logo_mesh: outline %zu is not a simple counter-clockwise polygon\n", o);
       return 1;
     }
