@@ -3,7 +3,6 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <regex>
 
 namespace {
 
@@ -11,6 +10,19 @@ constexpr int kBadOptionStatus = 2;
 constexpr int32_t kMaxOutputSide = 8192;
 constexpr uint32_t kMaxFps = 1000;
 constexpr uint32_t kMaxStartupMs = 600000;
+
+// "WxH" with one to five digits on each side.
+bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
+  const size_t x = text.find('x');
+  const auto digits = [](const std::string& part) {
+    return !part.empty() && part.size() <= 5 &&
+           part.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (x == std::string::npos || !digits(text.substr(0, x)) || !digits(text.substr(x + 1))) return false;
+  width = std::stoi(text.substr(0, x));
+  height = std::stoi(text.substr(x + 1));
+  return true;
+}
 
 }  // namespace
 
@@ -41,13 +53,9 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   auto* toOption = app.add_option("--to", to, "Write only before this simulated second")->check(CLI::PositiveNumber);
   try {
     app.parse(argc, argv);
-    const std::regex sizePattern("([0-9]{1,5})x([0-9]{1,5})");
-    std::smatch match;
-    if (!std::regex_match(size, match, sizePattern)) {
+    if (!ParseSize(size, options.width, options.height)) {
       throw CLI::ValidationError("--size", "expected WxH, for example 1600x1200, not '" + size + "'");
     }
-    options.width = std::stoi(match[1].str());
-    options.height = std::stoi(match[2].str());
     if (options.width < 1 || options.height < 1 || options.width > kMaxOutputSide ||
         options.height > kMaxOutputSide) {
       throw CLI::ValidationError("--size", "each side must be 1 to " + std::to_string(kMaxOutputSide));

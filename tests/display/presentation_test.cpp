@@ -81,6 +81,14 @@ TEST_F(Presentation, AFailedLockSkipsTheFrame) {
   EXPECT_EQ(pumpRuns, 1);
 }
 
+TEST_F(Presentation, ASurfaceTooSmallForThePictureIsNotWrittenPast) {
+  fake::State().modes = {Mode(160, 100, 32)};
+  ReadyDisplay(160, 100, 32, false);
+  PresentFrame();
+  EXPECT_EQ(Calls(), (Strings{"Lock back", "Unlock back"}));
+  EXPECT_EQ(pumpRuns, 1);
+}
+
 TEST_F(Presentation, AnInactiveProgramDrawsNothingButStillConvertsAndPumps) {
   ReadyDisplay(800, 600, 32, false);
   appActive = 0;
