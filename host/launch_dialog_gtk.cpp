@@ -1,7 +1,9 @@
 // The launch dialog and About box in GTK 3: fixed layouts in dialog units, modal loops, keys as a dialog takes them.
 #include "host/launch_dialog_gtk.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -164,6 +166,36 @@ gboolean OnLaunchDelete(GtkWidget*, GdkEvent*, gpointer data) {
   return TRUE;
 }
 
+gboolean OnLaunchSignal(gpointer data) {
+  OnExit(static_cast<LaunchView*>(data));
+  return G_SOURCE_CONTINUE;
+}
+
+// While the dialog is up, an interrupt or terminate signal means "Exit"; afterwards whatever handled them before
+// (the show's own quit path) is put back.
+class SignalsAsExit {
+ public:
+  explicit SignalsAsExit(LaunchView* view) {
+    for (int i = 0; i < 2; ++i) {
+      sigaction(kSignals[i], nullptr, &previous_[i]);
+      sources_[i] = g_unix_signal_add(kSignals[i], OnLaunchSignal, view);
+    }
+  }
+  ~SignalsAsExit() {
+    for (int i = 0; i < 2; ++i) {
+      g_source_remove(sources_[i]);
+      sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+  }
+  SignalsAsExit(const SignalsAsExit&) = delete;
+  SignalsAsExit& operator=(const SignalsAsExit&) = delete;
+
+ private:
+  static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+  struct sigaction previous_[2] = {};
+  guint sources_[2] = {};
+};
+
 // The logo bitmap in the sunken frame, centred; an empty frame when the program was built without it.
 GtkWidget* NewLogo() {
   GtkWidget* frame = gtk_frame_new(nullptr);
@@ -256,7 +288,10 @@ int32_t GtkLaunchDialog::RunModal() {
   gtk_widget_show_all(view.window);
   // No control takes the focus at the start; Enter then means "Run Demo".
   gtk_window_set_focus(GTK_WINDOW(view.window), nullptr);
-  g_main_loop_run(view.loop);
+  {
+    SignalsAsExit signals(&view);
+    g_main_loop_run(view.loop);
+  }
   g_main_loop_unref(view.loop);
   gtk_widget_destroy(view.window);
   FlushPendingEvents();

@@ -7,54 +7,65 @@ namespace sdlbackend {
 
 platform::Song* SongMixer::Load(const void* data, uint32_t length) {
   if (data == nullptr || length == 0) return nullptr;
-  std::unique_ptr<platform::ModulePlayer> player = platform::ModulePlayer::Load(data, length);
-  if (player == nullptr) return nullptr;
-  return new platform::Song{std::move(player)};
+  auto* song = new platform::Song;
+  song->loading = std::async(std::launch::async, [data, length] { return platform::ModulePlayer::Load(data, length); });
+  return song;
+}
+
+platform::ModulePlayer* SongMixer::Player(platform::Song* song) {
+  if (song == nullptr) return nullptr;
+  if (song->loading.valid()) song->player = song->loading.get();
+  return song->player.get();
 }
 
 bool SongMixer::SetPanSeparation(platform::Song* song, float separation) {
-  if (song == nullptr) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  song->player->SetPanSeparation(separation);
+  platform::ModulePlayer* player = Player(song);
+  if (player == nullptr) return false;
+  player->SetPanSeparation(separation);
   return true;
 }
 
 bool SongMixer::Play(platform::Song* song) {
-  if (song == nullptr) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  song->player->Rewind();
+  platform::ModulePlayer* player = Player(song);
+  if (player == nullptr) return false;
+  player->Rewind();
   playing_ = song;
   return true;
 }
 
 bool SongMixer::SetVolume(platform::Song* song, int32_t volume) {
-  if (song == nullptr) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  song->player->SetVolume(std::clamp(volume, 0, platform::kMaxMasterVolume));
+  platform::ModulePlayer* player = Player(song);
+  if (player == nullptr) return false;
+  player->SetVolume(std::clamp(volume, 0, platform::kMaxMasterVolume));
   return true;
 }
 
 int32_t SongMixer::Order(platform::Song* song) {
-  if (song == nullptr) return -1;
   std::lock_guard<std::mutex> lock(mutex_);
-  return song->player->CurrentOrder();
+  platform::ModulePlayer* player = Player(song);
+  return player != nullptr ? player->CurrentOrder() : -1;
 }
 
 bool SongMixer::Stop(platform::Song* song) {
-  if (song == nullptr) return false;
   std::lock_guard<std::mutex> lock(mutex_);
+  if (Player(song) == nullptr) return false;
   if (playing_ == song) playing_ = nullptr;
   return true;
 }
 
 bool SongMixer::Free(platform::Song* song) {
   if (song == nullptr) return false;
+  bool readable = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    readable = Player(song) != nullptr;
     if (playing_ == song) playing_ = nullptr;
   }
   delete song;
-  return true;
+  return readable;
 }
 
 void SongMixer::Render(int32_t rate, int16_t* interleaved, size_t frames) {
@@ -63,7 +74,7 @@ void SongMixer::Render(int32_t rate, int16_t* interleaved, size_t frames) {
     std::fill(interleaved, interleaved + frames * 2, int16_t{0});
     return;
   }
-  playing_->player->Render(rate, interleaved, frames);
+  Player(playing_)->Render(rate, interleaved, frames);
 }
 
 }  // namespace sdlbackend

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -12,7 +13,9 @@
 
 namespace platform {
 
+// A module is read on a thread of its own while start-up goes on; the first call that needs it waits for it.
 struct Song {
+  std::future<std::unique_ptr<ModulePlayer>> loading;
   std::unique_ptr<ModulePlayer> player;
 };
 
@@ -21,9 +24,10 @@ struct Song {
 namespace sdlbackend {
 
 // Every call may come from the main thread while the output thread renders: each takes the mixer's lock. Calls on
-// a null song do nothing and fail, as the sound service promises.
+// a null song, or on one whose module turned out unreadable, do nothing and fail, as the sound service promises.
 class SongMixer {
  public:
+  // data must outlive the song, as the sound service asks.
   platform::Song* Load(const void* data, uint32_t length);
   bool SetPanSeparation(platform::Song* song, float separation);
   // Starts song from its beginning; it replaces whatever was playing.
@@ -36,6 +40,9 @@ class SongMixer {
   void Render(int32_t rate, int16_t* interleaved, size_t frames);
 
  private:
+  // The song's player once its module is read; null when it could not be.
+  static platform::ModulePlayer* Player(platform::Song* song);
+
   std::mutex mutex_;
   platform::Song* playing_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Plays vesk under Xvfb as a person would: the dialog, the full-screen show ended by Escape, a windowed silent show
-# ended by a terminate signal, and "Exit" after a look at the About box; checks windows, pixels and exit statuses.
+# ended by a terminate signal, "Exit" after a look at the About box, and a terminate signal in the dialog; checks
+# windows, pixels and exit statuses.
 # Usage: vesk_e2e.sh <path to vesk> [folder for screenshots and logs]
 set -uo pipefail
 
@@ -212,5 +213,13 @@ click_units "$dialog" 111 98   # "Exit"
 expect_exit 10 exit
 if has_trace exit window-shown; then fail "run 3: a show window was opened after \"Exit\""; fi
 if window_exists "Test" || window_exists "$kWindowedTitle"; then fail "run 3: a show window exists"; fi
+
+# ---- 4. A terminate signal while the dialog is up is "Exit" ----
+echo "run 4: terminate signal in the dialog"
+start_vesk signal
+wait_window "$kLaunchTitle" 20 >/dev/null || fail "run 4: the launch dialog did not appear"
+kill -TERM "$vesk_pid"
+expect_exit 10 signal
+if has_trace signal window-shown; then fail "run 4: a show window was opened after the signal"; fi
 
 echo "all runs passed; screenshots in $out"
