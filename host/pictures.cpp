@@ -29,7 +29,11 @@ void ShowPicture(int n, const char* name) {
   uint32_t unchangedSince = ReadTimeCounter();
   while (musicOrder < start + kOrdersPerPicture) {
     // Only the blue byte of each stored pixel is used, as a grey level; the first stored row is the top.
-    for (int i = 0; i < kFrameBytes; ++i) frameBuffer[i] = pixels != nullptr ? pixels[3 * i] : 0;
+    if (pixels != nullptr) {
+      for (int i = 0; i < kFrameBytes; ++i) frameBuffer[i] = pixels[3 * i];
+    } else {
+      std::memset(frameBuffer, 0, kFrameBytes);
+    }
     SetGreyPalette();
     PollMusicPosition();
     if (musicOrder != lastOrder) {

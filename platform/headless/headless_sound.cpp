@@ -22,6 +22,8 @@ Song* LoadSongMemory(const void* data, uint32_t length) {
   headless::Backend& b = headless::State();
   b.song = ModulePlayer::Load(data, length);
   b.songPlaying = false;
+  // Nobody listens: only the module's position matters, which does not depend on how finely it is mixed.
+  if (b.song && !b.settings.audioWanted) b.song->SetSoundUnheard();
   return b.song ? &theSong : nullptr;
 }
 
