@@ -435,7 +435,9 @@ DisplayResult Blt(Surface* destination, const Rect& destRect, Surface* source, c
     return kDisplaySurfaceLost;
   }
   SDL_RenderPresent(object->renderer);
+  const bool wasPacing = object->pacer.Pacing();
   object->pacer.Presented(sdlbackend::FramePacer::Clock::now());
+  if (!wasPacing && object->pacer.Pacing()) sdlbackend::Trace("pacing-to-refresh-rate");
   object->presentedSincePump = true;
   ++object->presents;
   // The first presents mark the start; every 300th lets a watcher work out the frame rate.

@@ -84,10 +84,12 @@ void RunOutput(SoundState* state) {
     state->device = device;
     SDL_PauseAudioDevice(device, 0);
     sdlbackend::Trace("audio-device-open");
-    return;
+  } else {
+    std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
+    DiscardInRealTime(state);
   }
-  std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
-  DiscardInRealTime(state);
+  // SDL keeps per-thread data (its error text) for threads it did not start until told they end.
+  SDL_TLSCleanup();
 }
 
 void CloseOutput() {
