@@ -380,8 +380,11 @@ DisplayResult Lock(Surface* surface, SurfaceDescription* description) {
   const SDL_Rect corner = {0, 0, std::min(surface->width, kPictureWidth), std::min(surface->height, kPictureHeight)};
   void* pixels = nullptr;
   int pitch = 0;
-  if (surface->locked || SDL_LockTexture(surface->texture, &corner, &pixels, &pitch) != 0) {
-    return surface->locked ? kDisplayWasStillDrawing : kDisplaySurfaceLost;
+  // Locked twice without an unlock between: the surface is busy, not lost.
+  if (surface->locked) return kDisplayGenericError;
+  if (SDL_LockTexture(surface->texture, &corner, &pixels, &pitch) != 0) {
+    object->lost = true;
+    return kDisplaySurfaceLost;
   }
   surface->locked = true;
   surface->lockedMemory = static_cast<uint8_t*>(pixels);
