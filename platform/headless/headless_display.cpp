@@ -23,6 +23,7 @@ struct Surface {
   PixelFormat format = {};
   std::vector<uint8_t> memory;
   Surface* backBuffer = nullptr;  // the primary's reference to its back buffer
+  Clipper* clipper = nullptr;     // the reference the surface keeps to its clipper
   int32_t references = 1;
   bool primary = false;
   bool locked = false;
@@ -283,8 +284,9 @@ DisplayResult ClipperSetWindow(Clipper* clipper, Window* window) {
 }
 
 DisplayResult SetClipper(Surface* surface, Clipper* clipper) {
-  if (!headless::Valid(surface) || clipper == nullptr) return kDisplayInvalidParams;
+  if (!headless::Valid(surface) || clipper == nullptr || surface->clipper != nullptr) return kDisplayInvalidParams;
   ++clipper->references;
+  surface->clipper = clipper;
   return kDisplayOk;
 }
 
@@ -341,9 +343,11 @@ void Release(Surface* surface) {
   if (!headless::Valid(surface)) return;
   if (--surface->references > 0) return;
   Surface* backBuffer = surface->backBuffer;
+  Clipper* clipper = surface->clipper;
   Objects().surfaces.erase(surface);
   delete surface;
   if (backBuffer != nullptr) Release(backBuffer);
+  if (clipper != nullptr) Release(clipper);
 }
 
 void Release(DisplayObject* object) {
