@@ -2,6 +2,9 @@
 #include "core/caption.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/image_effects.h"
 #include "core/palette_random.h"
@@ -19,8 +22,8 @@ constexpr int kDotRowsDrawn = 10;  // the sprite's last row is all zero
 constexpr int32_t kNeighbours[8] = {kW + 1, kW - 1, -kW + 1, -kW - 1, 1, -1, -kW, kW};
 
 inline uint8_t AddSaturated(uint8_t a, uint8_t b) {
-  const unsigned s = 0u + a + b;
-  return s > 255 ? uint8_t{255} : static_cast<uint8_t>(s);
+  const auto sum = static_cast<uint8_t>(a + b);
+  return sum < a ? uint8_t{255} : sum;
 }
 
 }  // namespace
@@ -54,17 +57,32 @@ void StepParticles() {
 }
 
 void DrawParticles() {
+  // Each sprite row padded to 16 bytes: a row is one 16-byte saturating add (the padding adds 0),
+  // except where the 16 bytes would run past the plane's end.
+  constexpr int kPadded = 16;
+  alignas(16) uint8_t padded[kDotRowsDrawn][kPadded] = {};
+  for (int r = 0; r < kDotRowsDrawn; ++r) std::memcpy(padded[r], DotSprite + r * kDotSpriteSize, kDotSpriteSize);
   const int count = CaptionParticleCount;
   const int firstReleased = count - RevealLimit < 0 ? 0 : count - RevealLimit;
   for (int i = firstReleased; i < count; ++i) {
     const int32_t p = RandomPixelList[i];
     for (int r = 0; r < kDotRowsDrawn; ++r) {
       const int32_t start = p + r * kW;
-      if (start >= kPlaneBytes) break;
       uint8_t* out = GlowScratch + start;
-      const uint8_t* dot = DotSprite + r * kDotSpriteSize;
-      const int n = start + kDotSpriteSize <= kPlaneBytes ? kDotSpriteSize : kPlaneBytes - start;
-      for (int c = 0; c < n; ++c) out[c] = AddSaturated(out[c], dot[c]);
+      const uint8_t* dot = padded[r];
+      if (start + kPadded <= kPlaneBytes) {
+#if defined(__SSE2__)
+        const __m128i sum = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(out)),
+                                          _mm_load_si128(reinterpret_cast<const __m128i*>(dot)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), sum);
+#else
+        for (int c = 0; c < kPadded; ++c) out[c] = AddSaturated(out[c], dot[c]);
+#endif
+      } else {
+        if (start >= kPlaneBytes) break;
+        const int n = kPlaneBytes - start < kDotSpriteSize ? kPlaneBytes - start : kDotSpriteSize;
+        for (int c = 0; c < n; ++c) out[c] = AddSaturated(out[c], dot[c]);
+      }
     }
   }
 }

@@ -1,9 +1,11 @@
 // The final scene: the extruded logo swaying under a swinging, flickering spotlight.
 #include "core/final.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "core/blur_chain.h"
 #include "core/image_effects.h"
 #include "core/palette_random.h"
 #include "core/projection.h"
@@ -49,66 +51,78 @@ void BuildFinalPalette() {
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // Random's step, kept in a register through the light's inner loop: the same generator and the
-// same calls in the same order, without a call per covered pixel.
+// same calls in the same order, without a call per covered pixel. Two steps at once are one step
+// of multiplier a^2 and increment c (a + 1), so a pair of draws need not wait for each other.
 constexpr uint32_t kRandomMultiplier = 129;
 constexpr uint32_t kRandomIncrement = 907633385;
+constexpr uint32_t kRandomMultiplier2 = kRandomMultiplier * kRandomMultiplier;
+constexpr uint32_t kRandomIncrement2 = kRandomIncrement * (kRandomMultiplier + 1);
+constexpr uint16_t kLightDraw = 300;
+
+// One covered pixel under the spot with the generator state that its Random(300) yields.
+inline void LightPixel(uint8_t* out, int spot, int depth, uint32_t seed) {
+  const int draw = static_cast<int>((seed >> 16) % kLightDraw);
+  const int v = 4 * (spot + depth) + draw - 500;
+  const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+  *out = v >= 775 ? lit : *out;
+}
 
 // Four Blur4 passes over rows 1..198 of the plane as one wavefront. Pass k + 1 may blur a row as
 // soon as pass k has finished the row below it and no row of pass k still needs the old values,
 // so with pass k + 1 two rows behind pass k every row's three upper/right/lower neighbour sums
-// can be formed first and the four passes' left-neighbour chains then run side by side.
-void BlurFourTimes(uint8_t* plane) {
+// can be formed first and the four passes' independent left-neighbour chains then follow.
+//
+// Only rows that can hold anything are visited; the others are zero and stay zero. Above the
+// non-zero band a pass reads zeros only, so the band grows by one row upwards per pass. Below it
+// a pass reads zeros except from the row above and the left neighbour, both already blurred, so
+// each row is at most half the row above: 8 rows below the band everything is zero again.
+void BlurBand(uint8_t* plane, int firstNonZeroRow, int lastNonZeroRow) {
   constexpr int kPasses = 4;
   constexpr int kLag = 2;
   constexpr int kFirstRow = 1;
   constexpr int kLastRow = 198;
-  uint16_t partial[kPasses][kW];
-  unsigned left[kPasses];
-  for (unsigned& l : left) l = plane[kW - 1];
-  for (int step = kFirstRow; step <= kLastRow + kLag * (kPasses - 1); ++step) {
+  constexpr int kDownwardReach = 8;
+  if (firstNonZeroRow > lastNonZeroRow) return;  // an all-zero plane blurs to zeros
+  int from[kPasses];
+  int to[kPasses];
+  for (int k = 0; k < kPasses; ++k) {
+    from[k] = std::max(kFirstRow, firstNonZeroRow - 1 - k);
+    to[k] = std::min(kLastRow, lastNonZeroRow + kDownwardReach * (k + 1));
+  }
+  alignas(16) uint16_t partial[kPasses][kW];
+  unsigned left[kPasses] = {};
+  for (int step = from[0]; step <= to[kPasses - 1] + kLag * (kPasses - 1); ++step) {
     uint8_t* rows[kPasses];
-    int active = 0;
     for (int k = 0; k < kPasses; ++k) {
       const int row = step - kLag * k;
-      rows[k] = row >= kFirstRow && row <= kLastRow ? plane + row * kW : nullptr;
+      rows[k] = row >= from[k] && row <= to[k] ? plane + row * kW : nullptr;
       if (!rows[k]) continue;
-      ++active;
       const uint8_t* p = rows[k];
+      if (row == from[k]) left[k] = p[-1];  // the last byte of the (unchanged) row above
       for (int x = 0; x < kW; ++x) {
         partial[k][x] = static_cast<uint16_t>(p[x + 1] + p[x + kW] + p[x - kW]);
       }
     }
-    if (active == kPasses) {
-      uint8_t* p0 = rows[0];
-      uint8_t* p1 = rows[1];
-      uint8_t* p2 = rows[2];
-      uint8_t* p3 = rows[3];
-      unsigned l0 = left[0], l1 = left[1], l2 = left[2], l3 = left[3];
-      for (int x = 0; x < kW; ++x) {
-        l0 = (partial[0][x] + l0) >> 2;
-        l1 = (partial[1][x] + l1) >> 2;
-        l2 = (partial[2][x] + l2) >> 2;
-        l3 = (partial[3][x] + l3) >> 2;
-        p0[x] = static_cast<uint8_t>(l0);
-        p1[x] = static_cast<uint8_t>(l1);
-        p2[x] = static_cast<uint8_t>(l2);
-        p3[x] = static_cast<uint8_t>(l3);
-      }
-      left[0] = l0;
-      left[1] = l1;
-      left[2] = l2;
-      left[3] = l3;
-      continue;
-    }
     for (int k = 0; k < kPasses; ++k) {
-      if (!rows[k]) continue;
-      unsigned l = left[k];
-      for (int x = 0; x < kW; ++x) {
-        l = (partial[k][x] + l) >> 2;
-        rows[k][x] = static_cast<uint8_t>(l);
-      }
-      left[k] = l;
+      if (rows[k]) BlurRowChain(partial[k], rows[k], left[k]);
     }
+  }
+}
+
+// The first and last rows of the plane with a non-zero byte (first > last when there is none).
+void NonZeroRows(const uint8_t* plane, int& first, int& last) {
+  first = kScreenHeight;
+  last = -1;
+  for (int row = 0; row < kScreenHeight; ++row) {
+    uint64_t any = 0;
+    for (int x = 0; x < kW; x += 8) {
+      uint64_t eight;
+      std::memcpy(&eight, plane + row * kW + x, sizeof eight);
+      any |= eight;
+    }
+    if (any == 0) continue;
+    first = std::min(first, row);
+    last = row;
   }
 }
 
@@ -172,6 +186,13 @@ void UpdateSway() {
   RotationAngles[2] = static_cast<int16_t>(Random(10) - 5);
 }
 
+void BlurFourTimes(uint8_t* plane) {
+  int first = 0;
+  int last = 0;
+  NonZeroRows(plane, first, last);
+  BlurBand(plane, first, last);
+}
+
 void LightLogo() {
   if (SpotX < -127 || SpotX > 447) return;
   const int x0 = SpotX - kSpotHalf < 0 ? 0 : SpotX - kSpotHalf;
@@ -186,21 +207,27 @@ void LightLogo() {
     int x = x0;
     while (x < x1) {
       // Most of the spot's square is uncovered: step over 8 empty depth bytes at a time.
-      if (x + 8 <= x1) {
-        uint64_t eight;
-        std::memcpy(&eight, depth + x, sizeof eight);
-        if (eight == 0) {
-          x += 8;
-          continue;
-        }
+      for (;;) {
+        uint64_t eight = 1;
+        if (x + 8 <= x1) std::memcpy(&eight, depth + x, sizeof eight);
+        if (eight != 0) break;
+        x += 8;
       }
-      if (depth[x] != 0) {
+      while (x < x1 && depth[x] == 0) ++x;
+      int end = x;
+      while (end < x1 && depth[end] != 0) ++end;
+      for (; x + 2 <= end; x += 2) {
+        const uint32_t first = seed * kRandomMultiplier + kRandomIncrement;
+        const uint32_t second = seed * kRandomMultiplier2 + kRandomIncrement2;
+        LightPixel(out + x, spot[x], depth[x], first);
+        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], second);
+        seed = second;
+      }
+      if (x < end) {
         seed = seed * kRandomMultiplier + kRandomIncrement;
-        const int draw = static_cast<int>((seed >> 16) % 300u);
-        const int v = 4 * (spot[x] + depth[x]) + draw - 500;
-        if (v >= 775) out[x] = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+        LightPixel(out + x, spot[x], depth[x], seed);
+        ++x;
       }
-      ++x;
     }
   }
   RandomSeed = seed;

@@ -19,6 +19,9 @@ int16_t SpotCentreX(int32_t t);
 // (three Random(10) calls: first angle, sweep, third angle).
 void UpdateSway();
 
+// Four Blur4 passes over the plane from row 1, visiting only the rows that can change.
+void BlurFourTimes(uint8_t* plane);
+
 // Lights the covered pixels of DepthPlane under the spot into FinalPlane (rows 0..198), one
 // Random(300) per covered pixel, row by row from the top, left to right.
 void LightLogo();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/blur_chain.h"
 #include "core/image_effects.h"
 #include "core/palette_random.h"
 #include "core/projection.h"
@@ -73,8 +74,7 @@ void DecayRow(uint8_t* row, bool arithmetic) {
 }
 
 // RemapBuffer then Blur4 from row 1, on both trail planes at once. A blurred pixel needs the
-// decayed row below it, so each plane's decay runs one row ahead of its blur; the two planes'
-// blurs are independent chains through their left neighbours, run side by side.
+// decayed row below it, so each plane's decay runs one row ahead of its blur.
 void DecayAndBlurTrails() {
   constexpr int kW = kScreenWidth;
   uint8_t* a = GlowScratch;
@@ -86,8 +86,8 @@ void DecayAndBlurTrails() {
   DecayRow(b + kW, arithmetic);
   unsigned leftA = a[kW - 1];
   unsigned leftB = b[kW - 1];
-  uint16_t partialA[kW];
-  uint16_t partialB[kW];
+  alignas(16) uint16_t partialA[kW];
+  alignas(16) uint16_t partialB[kW];
   for (int row = 1; row <= 198; ++row) {
     uint8_t* pa = a + row * kW;
     uint8_t* pb = b + row * kW;
@@ -97,12 +97,8 @@ void DecayAndBlurTrails() {
       partialA[x] = static_cast<uint16_t>(pa[x + 1] + pa[x + kW] + pa[x - kW]);
       partialB[x] = static_cast<uint16_t>(pb[x + 1] + pb[x + kW] + pb[x - kW]);
     }
-    for (int x = 0; x < kW; ++x) {
-      leftA = (partialA[x] + leftA) >> 2;
-      leftB = (partialB[x] + leftB) >> 2;
-      pa[x] = static_cast<uint8_t>(leftA);
-      pb[x] = static_cast<uint8_t>(leftB);
-    }
+    BlurRowChain(partialA, pa, leftA);
+    BlurRowChain(partialB, pb, leftB);
   }
 }
 

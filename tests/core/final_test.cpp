@@ -215,6 +215,35 @@ TEST_F(Final, FramesMatchAPlainReadingOfTheirSteps) {
   }
 }
 
+TEST(FinalBlur, FourPassesMatchFourPlainBlursOnEveryBand) {
+  std::vector<uint8_t> fast(kPlaneBytes), plain(kPlaneBytes);
+  auto check = [&](const char* what) {
+    plain = fast;
+    BlurFourTimes(fast.data());
+    for (int pass = 0; pass < 4; ++pass) Blur4(plain.data() + kW);
+    EXPECT_TRUE(fast == plain) << what;
+  };
+  for (int row : {0, 1, 2, 5, 100, 180, 190, 197, 198, 199}) {
+    std::fill(fast.begin(), fast.end(), 0);
+    std::memset(fast.data() + row * kW, 255, kW);
+    check(("bright row " + std::to_string(row)).c_str());
+  }
+  std::fill(fast.begin(), fast.end(), 0);
+  fast[150 * kW + 319] = 255;  // its chain runs on into the next row
+  check("last pixel of a row");
+  std::fill(fast.begin(), fast.end(), 0);
+  check("empty");
+  std::fill(fast.begin(), fast.end(), 255);
+  check("full");
+  uint32_t noise = 99;
+  std::fill(fast.begin(), fast.end(), 0);
+  for (int i = 60 * kW; i < 120 * kW; ++i) {
+    noise = noise * 1103515245u + 12345u;
+    fast[i] = (noise >> 28) == 0 ? static_cast<uint8_t>(noise >> 16) : 0;
+  }
+  check("sparse band");
+}
+
 TEST_F(Final, EdgesAreClearedAfterTheBlur) {
   DrawFinalFrame(0);
   for (int row = 0; row < kScreenHeight; ++row) {
