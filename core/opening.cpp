@@ -30,6 +30,10 @@ constexpr int kTitleLeft = 60;
 constexpr int kTitleTop = 33;
 constexpr int kDisplacedBytes = 198 * kW;  // rows 1..198 move; rows 0 and 199 stay
 
+// Round to nearest, halves to even. rint rounds exactly as nearbyint does under the default
+// rounding mode, without saving and restoring the floating-point environment on every call.
+inline long double RoundHalfEven(long double v) { return std::rint(v); }
+
 // The burst's largest radius at this offset. No pixel farther out is drawn, and a rounded
 // distance is at least the larger of |dx| and |dy|, so only the square of this half-width around
 // the centre can be.
@@ -49,8 +53,8 @@ void BuildPolarTable() {
       if (y < kCentreY) angle += 256;
       const long double distance = std::sqrt(dx * dx + dy * dy);
       uint8_t* entry = PolarTable + 2 * (y * kW + x);
-      entry[0] = static_cast<uint8_t>(static_cast<int64_t>(std::nearbyint(angle)) & 255);
-      entry[1] = static_cast<uint8_t>(std::nearbyint(distance));
+      entry[0] = static_cast<uint8_t>(static_cast<int64_t>(RoundHalfEven(angle)) & 255);
+      entry[1] = static_cast<uint8_t>(RoundHalfEven(distance));
     }
   }
 }
@@ -60,8 +64,8 @@ void BuildPolarTexture() {
   for (int c = 0; c < kPolarTextureBytes - 1; ++c) {
     const long double r = c >> 8;
     const long double angle = static_cast<long double>(c & 255) * step;
-    const auto px = static_cast<int32_t>(std::nearbyint(r * std::sin(angle)));
-    const auto py = static_cast<int32_t>(std::nearbyint(r * std::cos(angle)));
+    const auto px = static_cast<int32_t>(RoundHalfEven(r * std::sin(angle)));
+    const auto py = static_cast<int32_t>(RoundHalfEven(r * std::cos(angle)));
     const int32_t source = kRingIndexBase + ((256 * py + px + kRingIndexBias) & 0xFFFF);
     // Indices past the texture's end occur only at its far rim; they read as black.
     PolarTexture[c] = source < kRingTextureBytes ? RingTexture[source] : uint8_t{0};
@@ -77,7 +81,7 @@ void BuildReciprocalTable() {
     long double sum = 0;
     for (int j = 0; j < 256; ++j) {
       sum += step;
-      ReciprocalTable[i * 256 + j] = static_cast<uint8_t>(static_cast<int64_t>(std::nearbyint(sum)) & 255);
+      ReciprocalTable[i * 256 + j] = static_cast<uint8_t>(static_cast<int64_t>(RoundHalfEven(sum)) & 255);
     }
   }
 }
@@ -95,9 +99,9 @@ void BuildPolarTables() {
 
 void UpdateBurstParams() {
   const long double c = std::cos(DegreesToRadians(BurstPhase));
-  BurstLevel = static_cast<int16_t>(std::nearbyint(90 * c + 100));
-  BurstJitter = static_cast<int16_t>(std::nearbyint(9 * c + 10));
-  BurstAmplitude = static_cast<int16_t>(std::nearbyint(15 * c + 15));
+  BurstLevel = static_cast<int16_t>(RoundHalfEven(90 * c + 100));
+  BurstJitter = static_cast<int16_t>(RoundHalfEven(9 * c + 10));
+  BurstAmplitude = static_cast<int16_t>(RoundHalfEven(15 * c + 15));
 }
 
 void BuildBurstProfile() {
@@ -107,10 +111,9 @@ void BuildBurstProfile() {
   for (int k = 0; k < kBurstProfileEntries; ++k) {
     const int m = kBurstProfileEntries - k;
     const double angle = static_cast<double>(m * 10) * static_cast<double>(kAngleStep);
-    // Exact in extended precision (a double times a small integer plus one); rint rounds it the
-    // same way as nearbyint, half to even, without saving the floating-point environment per call.
+    // Exact in extended precision: a double times a small integer, plus one.
     const long double lobe = amplitude * std::sin(angle) + level;
-    const auto value = static_cast<int32_t>(std::rint(lobe)) + Random(jitter);
+    const auto value = static_cast<int32_t>(RoundHalfEven(lobe)) + Random(jitter);
     BurstProfile[k] = static_cast<uint8_t>(value);
   }
 }
