@@ -147,9 +147,9 @@ void PaintBevelled(Canvas& canvas, const Plane& mask, float bevel, Rgb (*environ
       // Half-vector towards a viewer straight in front of the page.
       const float hx = lx, hy = ly, hz = lz + 1.0f;
       const float hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-      const float spec = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), 60.0f);
+      const float specular = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), 60.0f);
       Rgb c = Scale(environment(std::clamp(t, 0.0f, 1.0f)), 0.55f + 0.5f * lambert);
-      c = Add(c, Scale({1.0f, 1.0f, 1.0f}, 0.9f * spec));
+      c = Add(c, Scale({1.0f, 1.0f, 1.0f}, 0.9f * specular));
       canvas.Over(x, y, c, a);
     }
   }
