@@ -29,7 +29,13 @@ platform::Rect DestinationRect(const DisplayMode& size) {
 }  // namespace
 
 void BlitToScreen() {
-  if (platform::DisplayFailed(platform::Lock(workSurface, &lockDescription))) return;
+  const platform::DisplayResult locked = platform::Lock(workSurface, &lockDescription);
+  if (platform::DisplayFailed(locked)) {
+    // The frame is skipped; a lost surface is given back as after a lost blit, or nothing would
+    // ever be drawn again.
+    if (locked == platform::kDisplaySurfaceLost) platform::Restore(primarySurface);
+    return;
+  }
   // Without memory, or with less than the picture needs, there is nowhere to pack into: the frame is skipped.
   if (lockDescription.memory == nullptr || lockDescription.width < kScreenWidth ||
       lockDescription.height < kScreenHeight) {

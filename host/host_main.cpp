@@ -77,6 +77,12 @@ void AllocateFrameBuffers() {
 
   presentSource = kSourceStartupFrame;
   PresentFrame();
+  // A set-up that failed without a window to destroy posted no quit request: there is nothing
+  // to present with, so the show must not start.
+  if (interfaceBlock.hooks[kHookPresentFrame] == nullptr) {
+    ShutDownForQuit();
+    platform::ExitProcess(0);
+  }
   presentSource = kSourceCore;
   show();
 

@@ -299,7 +299,7 @@ Window* CreateShowWindow(const WindowDescription& d) {
   Record(std::string("CreateShowWindow ") + d.className + " \"" + d.title + "\" " +
          (d.style == WindowStyle::kPopup ? "popup " : "framed ") + fake::Size(d.width, d.height));
   const auto found = In().classes.find(d.className);
-  if (found == In().classes.end()) return nullptr;
+  if (found == In().classes.end() || State().createWindowFails) return nullptr;
   In().windows.push_back(std::make_unique<Window>(Window{found->second}));
   In().lastWindow = In().windows.back().get();
   return In().lastWindow;

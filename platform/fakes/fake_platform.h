@@ -38,6 +38,7 @@ struct FakeState {
 
   // Windows and messages.
   bool activateOnShow = true;
+  bool createWindowFails = false;  // CreateShowWindow gives no window
   platform::Point windowOrigin = {100, 50};  // where the client area is on the screen
   int32_t cursorCount = 0;
   int peekCalls = 0;  // every PeekMessage, including the ones that find the queue empty

@@ -81,6 +81,15 @@ TEST_F(Presentation, AFailedLockSkipsTheFrame) {
   EXPECT_EQ(pumpRuns, 1);
 }
 
+TEST_F(Presentation, ALockThatFindsTheSurfaceLostRestoresItAndSkipsTheFrame) {
+  ReadyDisplay(800, 600, 32, false);
+  fake::State().lockResult = platform::kDisplaySurfaceLost;
+  PresentFrame();
+  PresentFrame();
+  EXPECT_EQ(Calls(), (Strings{"Lock back", "Restore primary", "Lock back", "Restore primary"}));
+  EXPECT_EQ(pumpRuns, 2);
+}
+
 TEST_F(Presentation, ASurfaceTooSmallForThePictureIsNotWrittenPast) {
   fake::State().modes = {Mode(160, 100, 32)};
   ReadyDisplay(160, 100, 32, false);

@@ -229,6 +229,16 @@ INSTANTIATE_TEST_SUITE_P(
                           "GetAttachedSurface error", {"Release primary", "Release display"}}),
     [](const ::testing::TestParamInfo<FullScreenFailure>& p) { return std::string(p.param.name); });
 
+TEST_F(StartUp, AFullScreenSetUpWithoutAWindowNeverStartsTheShow) {
+  fake::State().createWindowFails = true;
+  fake::State().cooperativeResult = platform::kDisplayGenericError;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_FALSE(script.ran);
+  EXPECT_EQ(fake::Count("MessageBox DDRAW ERROR: SetCooperativeLevel error"), 1);
+  EXPECT_EQ(fake::State().calls.back(), "ExitProcess 0");
+  EXPECT_EQ(fake::Count("TimeKillEvent"), 1);
+}
+
 TEST_F(StartUp, AFailedWindowedSetUpEndsThroughTheQuitPathAfterItsMessage) {
   dialog.windowed = 1;
   fake::State().clipperResult = platform::kDisplayGenericError;
