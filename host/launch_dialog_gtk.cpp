@@ -14,12 +14,32 @@
 
 namespace {
 
-// Dialog units of an 8-point dialog font: a quarter of its average character width and an eighth of its height.
-constexpr double kPixelsPerUnitX = 6.0 / 4.0;
-constexpr double kPixelsPerUnitY = 13.0 / 8.0;
+// Dialog units: a quarter of the dialog font's average character width and an eighth of its height,
+// so the layout grows with the font and every text fits its place. Measured once, before the first window.
+double pixelsPerUnitX = 6.0 / 4.0;
+double pixelsPerUnitY = 13.0 / 8.0;
 
-int UnitsToPixelsX(int units) { return static_cast<int>(units * kPixelsPerUnitX + 0.5); }
-int UnitsToPixelsY(int units) { return static_cast<int>(units * kPixelsPerUnitY + 0.5); }
+void MeasureDialogUnits() {
+  static bool measured = false;
+  if (measured) return;
+  measured = true;
+  GtkWidget* probe = gtk_label_new(nullptr);
+  g_object_ref_sink(probe);
+  PangoLayout* layout =
+      gtk_widget_create_pango_layout(probe, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout, &width, &height);
+  g_object_unref(layout);
+  g_object_unref(probe);
+  if (width <= 0 || height <= 0) return;
+  const double averageWidth = (width / 26.0 + 1.0) / 2.0;
+  pixelsPerUnitX = averageWidth / 4.0;
+  pixelsPerUnitY = height / 8.0;
+}
+
+int UnitsToPixelsX(int units) { return static_cast<int>(units * pixelsPerUnitX + 0.5); }
+int UnitsToPixelsY(int units) { return static_cast<int>(units * pixelsPerUnitY + 0.5); }
 
 // Places a control at its position and size in dialog units.
 void Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
@@ -28,6 +48,7 @@ void Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int hei
 }
 
 GtkWidget* NewDialogWindow(const char* title, int width, int height, GtkWindow* owner) {
+  MeasureDialogUnits();
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window), title);
   gtk_window_set_modal(GTK_WINDOW(window), TRUE);

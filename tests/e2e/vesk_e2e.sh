@@ -13,8 +13,8 @@ rm -f "$out"/*.png "$out"/*.log
 readonly kSkip=77
 readonly kLaunchTitle='Orrent - Vesk, Windows version (preview)'
 readonly kWindowedTitle="Vesk by Orrent - First place in PC introcompo at Tarnfest'96"
-# Dialog units of the dialog font in pixels, as the dialog lays itself out.
-readonly kUnitX=1.5 kUnitY=1.625
+# The launch dialog's size in dialog units; its pixel size gives the units of the font it measured.
+readonly kDialogUnitsWide=393 kDialogUnitsHigh=116
 
 fail() {
   echo "FAIL: $*" >&2
@@ -100,9 +100,11 @@ window_exists() { xwininfo -root -tree | grep -qF "\"$1\": ("; }
 
 # Clicks a control of the launch dialog at dialog units (x, y) inside it.
 click_units() {
-  local window=$1 x=$2 y=$3
-  xdotool mousemove --window "$window" "$(awk -v u="$x" -v k=$kUnitX 'BEGIN{printf "%d", u*k+0.5}')" \
-    "$(awk -v u="$y" -v k=$kUnitY 'BEGIN{printf "%d", u*k+0.5}')" click 1
+  local window=$1 x=$2 y=$3 WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$window" \
+    "$(awk -v u="$x" -v w="$WIDTH" -v n=$kDialogUnitsWide 'BEGIN{printf "%d", u*w/n+0.5}')" \
+    "$(awk -v u="$y" -v h="$HEIGHT" -v n=$kDialogUnitsHigh 'BEGIN{printf "%d", u*h/n+0.5}')" click 1
 }
 
 # The mean brightness (0..1) of a screenshot, or of a window's part of it.
