@@ -5,8 +5,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"
-if [ -x build/host/vesk ]; then
-  exec build/host/vesk "$@"
-fi
-echo "The real-time player is not built yet; running the show headless instead." >&2
-exec build/host/vesk-capture "$@"
+exec build/host/vesk "$@"
