@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libopenmpt-dev libgtk-3-dev libpng-dev libcli11-dev
-  libfreetype-dev fonts-dejavu-core console-data
+  libfreetype-dev zlib1g-dev fonts-dejavu-core console-data
   ffmpeg sox xvfb xdotool x11-utils imagemagick desktop-file-utils
 )
 
