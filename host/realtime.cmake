@@ -6,7 +6,8 @@ target_include_directories(vesk_launch_dialog PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vesk_launch_dialog PUBLIC PkgConfig::GTK3 vesk_platform_resources)
 
 add_executable(vesk vesk_main.cpp)
-target_link_libraries(vesk PRIVATE vesk_launch_dialog)
+find_package(CLI11 CONFIG REQUIRED)
+target_link_libraries(vesk PRIVATE vesk_launch_dialog CLI11::CLI11)
 vesk_link_host(vesk vesk_platform_sdl)
 
 include(GNUInstallDirs)

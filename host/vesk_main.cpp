@@ -1,33 +1,34 @@
 // The real-time program: the launch dialog, then the show on the display and the sound device.
-#include <cstdio>
+#include <CLI/CLI.hpp>
+
 #include <cstdlib>
-#include <cstring>
 
 #include "host/host_main.h"
 #include "host/launch_dialog_gtk.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: vesk [--help]\n"
-    "\n"
-    "Plays the show. A launch dialog offers the display modes (full screen, or \"Windowed\") and \"Nosound\";\n"
-    "\"Run Demo\" or Enter starts the show, \"Exit\" or Escape leaves. During the show, Escape or closing the\n"
-    "window ends it. The program reads no other options and no files.\n"
-    "\n"
-    "Environment:\n"
-    "  VESK_TRACE=1        timestamped start-up and presentation events on standard error\n"
-    "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
-    "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)\n";
+constexpr int kBadOptionStatus = 2;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+  CLI::App app{
+      "Plays the show. A launch dialog offers the display modes (full screen, or \"Windowed\") and \"Nosound\";\n"
+      "\"Run Demo\" or Enter starts the show, \"Exit\" or Escape leaves. During the show, Escape or closing the\n"
+      "window ends it. The program reads no other options and no files.",
+      "vesk"};
+  app.footer(
+      "Environment:\n"
+      "  VESK_TRACE=1        timestamped start-up and presentation events on standard error\n"
+      "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
+      "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)");
+  // Whatever else is on the command line is GTK's to take or leave, as it always was.
+  app.allow_extras();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? 0 : kBadOptionStatus;
   }
   // The dialogs draw with cairo; letting GTK probe GL would load a whole GL driver (a CPU rasteriser where there
   // is no GPU) into a program that never uses it.

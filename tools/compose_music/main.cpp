@@ -1,11 +1,11 @@
 // compose_music: writes the show's music, an extended module of fixed size, deterministically.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <string>
 
 #include "song.h"
+#include "tools/command_line/command_line.h"
 #include "xm_module.h"
 
 namespace {
@@ -13,39 +13,17 @@ namespace {
 constexpr std::size_t kModuleBytes = 79327;
 constexpr const char* kDefaultOutput = "resources/music/xmfile.xm";
 
-void PrintHelp(const char* program) {
-  std::printf(
-      "Usage: %s [-o PATH]\n"
-      "Composes the show's music and writes it as an extended module of exactly %zu bytes.\n"
-      "The same bytes are written on every run.\n\n"
-      "  -o, --output PATH  where to write the module (default: %s)\n"
-      "  -h, --help         show this help and exit\n",
-      program, kModuleBytes, kDefaultOutput);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app{"Composes the show's music and writes it as an extended module of exactly " +
+                   std::to_string(kModuleBytes) + " bytes,\nthe same bytes on every run.",
+               "compose_music"};
+  vesk::tool::PrepareCommandLine(app);
   std::string output = kDefaultOutput;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "-h" || arg == "--help") {
-      PrintHelp(argv[0]);
-      return 0;
-    }
-    if (arg == "-o" || arg == "--output") {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "%s: %s needs a path\n", argv[0], arg.c_str());
-        return 2;
-      }
-      output = argv[++i];
-    } else if (arg.rfind("--output=", 0) == 0) {
-      output = arg.substr(std::strlen("--output="));
-    } else {
-      std::fprintf(stderr, "%s: unknown argument '%s' (try --help)\n", argv[0], arg.c_str());
-      return 2;
-    }
-  }
+  app.add_option("-o,--output", output, "Where to write the module")->capture_default_str();
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
+
   try {
     const std::vector<uint8_t> bytes = compose::SerializeModule(compose::BuildModule(kModuleBytes));
     std::ofstream file(output, std::ios::binary | std::ios::trunc);

@@ -3,9 +3,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
+
+#include "tools/command_line/command_line.h"
 
 namespace {
 
@@ -15,17 +16,6 @@ constexpr unsigned char kPsf1Magic1 = 0x04;
 constexpr int kHeaderBytes = 4;
 constexpr int kGlyphBytes = 8;
 constexpr int kGlyphCount = 128;
-
-void PrintHelp(const char* program) {
-  std::printf(
-      "Usage: %s [--input FONT.psf[.gz]] --output FILE\n"
-      "Writes the first %d glyphs of an 8x8 PSF version 1 console font (gzip or plain) as\n"
-      "%d bytes: 8 bytes per glyph, top row first, the leftmost pixel in the high bit.\n"
-      "  --input FILE   the font to read (default %s)\n"
-      "  --output FILE  where to write the glyphs\n"
-      "  --help         this text\n",
-      program, kGlyphCount, kGlyphCount * kGlyphBytes, kDefaultInput);
-}
 
 // gzread reads plain files unchanged, so both forms of the font load the same way.
 bool ReadWhole(const std::string& path, std::vector<unsigned char>& out) {
@@ -42,25 +32,17 @@ bool ReadWhole(const std::string& path, std::vector<unsigned char>& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app{"Writes the first " + std::to_string(kGlyphCount) +
+                   " glyphs of an 8x8 PSF version 1 console font (gzip or plain) as " +
+                   std::to_string(kGlyphCount * kGlyphBytes) +
+                   " bytes:\n8 bytes per glyph, top row first, the leftmost pixel in the high bit.",
+               "extract_font"};
+  vesk::tool::PrepareCommandLine(app);
   std::string input = kDefaultInput;
   std::string output;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      PrintHelp(argv[0]);
-      return 0;
-    }
-    if ((arg == "--input" || arg == "--output") && i + 1 < argc) {
-      (arg == "--input" ? input : output) = argv[++i];
-      continue;
-    }
-    std::fprintf(stderr, "extract_font: unexpected argument '%s' (see --help)\n", arg.c_str());
-    return 2;
-  }
-  if (output.empty()) {
-    std::fprintf(stderr, "extract_font: --output is required (see --help)\n");
-    return 2;
-  }
+  app.add_option("--input", input, "The font to read, gzip or plain")->capture_default_str();
+  app.add_option("--output", output, "Where to write the glyphs")->required();
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
 
   std::vector<unsigned char> font;
   if (!ReadWhole(input, font)) {

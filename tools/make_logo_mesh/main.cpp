@@ -2,41 +2,21 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/command_line/command_line.h"
 #include "tools/make_logo_mesh/logo_mesh.h"
 
-namespace {
-
-constexpr const char* kUsage =
-    "Usage: make_logo_mesh [--output FILE] [--obj FILE]\n"
-    "\n"
-    "Builds the extruded \"ORR\" logo and writes it deterministically:\n"
-    "  --output FILE  u16 vertex count, u16 face count, vertices as 3 x i16 (x, y, z),\n"
-    "                 faces as 3 x u16, little-endian (default resources/core/logo_mesh.bin)\n"
-    "  --obj FILE     also write the mesh as Wavefront OBJ for inspection\n"
-    "  --help         show this text\n";
-
-}  // namespace
-
 int main(int argc, char** argv) {
+  CLI::App app{"Builds the extruded \"ORR\" logo and writes it as a mesh file, deterministically.",
+               "make_logo_mesh"};
+  vesk::tool::PrepareCommandLine(app);
   std::string outputPath = "resources/core/logo_mesh.bin";
   std::string objPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    std::string* target = arg == "--output" ? &outputPath : arg == "--obj" ? &objPath : nullptr;
-    if (!target) {
-      std::fprintf(stderr, "make_logo_mesh: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
-      return 2;
-    }
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "make_logo_mesh: %s needs a file name\n", arg.c_str());
-      return 2;
-    }
-    *target = argv[++i];
-  }
+  app.add_option("--output", outputPath,
+                 "Where to write the mesh: u16 vertex count, u16 face count,\n"
+                 "vertices as 3 x i16 (x, y, z), faces as 3 x u16, little-endian")
+      ->capture_default_str();
+  app.add_option("--obj", objPath, "Also write the mesh as Wavefront OBJ for inspection");
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
 
   const auto outlines = logo_mesh::LogoOutlines();
   for (size_t o = 0; o < outlines.size(); ++o) {

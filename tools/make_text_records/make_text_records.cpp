@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/command_line/command_line.h"
+
 namespace {
 
 struct Record {
@@ -34,38 +36,18 @@ void PutI16(std::vector<uint8_t>& out, int16_t v) {
   out.push_back(static_cast<uint8_t>(u >> 8));
 }
 
-void PrintHelp(const char* program) {
-  std::printf(
-      "Usage: %s --output FILE\n"
-      "Writes the show's six text records, packed: little-endian i16 distance, the text with a\n"
-      "terminating zero, u8 x shift, u8 y shift, i16 x offset, i16 y offset; records follow one\n"
-      "another in the order of the three captions, then the three names.\n"
-      "  --output FILE  where to write the records\n"
-      "  --help         this text\n",
-      program);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app{"Writes the show's six text records, packed, the three captions and then the three names.",
+               "make_text_records"};
+  app.footer(
+      "Each record: little-endian i16 distance, the text with a terminating zero, u8 x shift, u8 y shift,\n"
+      "i16 x offset, i16 y offset.");
+  vesk::tool::PrepareCommandLine(app);
   std::string output;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      PrintHelp(argv[0]);
-      return 0;
-    }
-    if (arg == "--output" && i + 1 < argc) {
-      output = argv[++i];
-      continue;
-    }
-    std::fprintf(stderr, "make_text_records: unexpected argument '%s' (see --help)\n", arg.c_str());
-    return 2;
-  }
-  if (output.empty()) {
-    std::fprintf(stderr, "make_text_records: --output is required (see --help)\n");
-    return 2;
-  }
+  app.add_option("--output", output, "Where to write the records")->required();
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
 
   std::vector<uint8_t> bytes;
   for (const Record& r : kRecords) {

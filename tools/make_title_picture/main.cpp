@@ -1,22 +1,11 @@
 // Writes the show's title picture (4-bit pixels, two per byte) and its 256-entry palette.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "tools/command_line/command_line.h"
 #include "tools/make_title_picture/title_art.h"
 
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: make_title_picture [--picture FILE] [--palette FILE] [--preview FILE]\n"
-    "\n"
-    "Draws the title picture and writes it deterministically:\n"
-    "  --picture FILE  190 x 150 pixels, 4 bits each, high nibble first, 14,250 bytes\n"
-    "                  (default resources/core/title_picture.bin)\n"
-    "  --palette FILE  768 bytes of 6-bit levels: the picture's 15 colours and the burst's ramp\n"
-    "                  (default resources/core/title_palette.bin)\n"
-    "  --preview FILE  also write the picture as a binary PPM, 8-bit colours, index 0 in grey\n"
-    "  --help          show this text\n";
 
 bool WriteFile(const std::string& path, const void* data, size_t size) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -35,29 +24,18 @@ bool WriteFile(const std::string& path, const void* data, size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CLI::App app{"Draws the title picture and writes it and its palette deterministically.", "make_title_picture"};
+  vesk::tool::PrepareCommandLine(app);
   std::string picturePath = "resources/core/title_picture.bin";
   std::string palettePath = "resources/core/title_palette.bin";
   std::string previewPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    std::string* target = arg == "--picture" ? &picturePath
-                          : arg == "--palette" ? &palettePath
-                          : arg == "--preview" ? &previewPath
-                                               : nullptr;
-    if (!target) {
-      std::fprintf(stderr, "make_title_picture: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
-      return 2;
-    }
-    if (i + 1 >= argc) {
-      std::fprintf(stderr, "make_title_picture: %s needs a file name\n", arg.c_str());
-      return 2;
-    }
-    *target = argv[++i];
-  }
+  app.add_option("--picture", picturePath, "Where to write the picture: 190 x 150 pixels, 4 bits each,\nhigh nibble first, 14,250 bytes")
+      ->capture_default_str();
+  app.add_option("--palette", palettePath,
+                 "Where to write the palette: 768 bytes of 6-bit levels,\nthe picture's 15 colours and the burst's ramp")
+      ->capture_default_str();
+  app.add_option("--preview", previewPath, "Also write the picture as a binary PPM, 8-bit colours, index 0 in grey");
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
 
   const title_art::TitlePicture pic = title_art::MakeTitlePicture();
   if (!WriteFile(picturePath, pic.packed.data(), pic.packed.size())) return 1;

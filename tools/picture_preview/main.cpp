@@ -1,9 +1,8 @@
 // picture_preview: writes a PNG of a still picture exactly as the show's picture hooks present it.
-#include <CLI/CLI.hpp>
-
 #include <exception>
 #include <iostream>
 
+#include "tools/command_line/command_line.h"
 #include "tools/picture_preview/png_file.h"
 #include "tools/picture_preview/shown_frame.h"
 
@@ -11,7 +10,9 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Reads a still-picture BMP (olkpicN.bmp) the way the picture hooks do - blue bytes from offset 54 in\n"
       "stored order, first stored row on top, through the grey palette - and writes the 320 x 200 screen\n"
-      "image as PNG, optionally stretched to a screen size the way the blit does it (nearest neighbour)."};
+      "image as PNG, optionally stretched to a screen size the way the blit does it (nearest neighbour).",
+      "picture_preview"};
+  vesk::tool::PrepareCommandLine(app);
   std::string input;
   std::string output;
   int width = 320;
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
   app.add_option("--height", height, "Height of the screen or window shown")
       ->check(CLI::Range(1, 4096))
       ->capture_default_str();
-  CLI11_PARSE(app, argc, argv);
+  if (const int status = vesk::tool::ParseCommandLine(app, argc, argv); status >= 0) return status;
 
   std::string error;
   std::vector<std::uint8_t> bytes;
