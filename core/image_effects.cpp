@@ -2,6 +2,7 @@
 // field, displacement, and the generators of the ring texture, dot sprite and random pixels.
 #include "core/image_effects.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -13,48 +14,126 @@ namespace {
 
 constexpr int kW = kScreenWidth;
 constexpr int kBlurBytes = 198 * kW;
+constexpr int kSmearMinX = 1;
+constexpr int kSmearMaxX = kW - 2;
+constexpr int kSmearMinY = 2;
+constexpr int kSmearMaxY = kScreenHeight - 2;
 // FireDecay's upper-right neighbour (offset -319) must already hold this pass's value, so a row
 // is split into runs of at most 319 bytes whose other neighbours are all still the old ones.
 constexpr int kFireRun = kW - 1;
 
+// min(255, a + b), written as a + min(b, 255 - a): a form the compiler turns into vector code.
 inline uint8_t AddSaturated(uint8_t a, uint8_t b) {
-  const unsigned s = 0u + a + b;
-  return s > 255 ? uint8_t{255} : static_cast<uint8_t>(s);
+  const auto room = static_cast<uint8_t>(255 - a);
+  return static_cast<uint8_t>(a + (b < room ? b : room));
 }
 
 int RoundedDistance(int dx, int dy) {
   return static_cast<int>(std::nearbyint(std::sqrt(static_cast<double>(dx * dx + dy * dy))));
 }
 
+// RadialSmear visits columns from the edges inwards, each column from its top and bottom ends
+// towards the centre row. Worked through, that order lets every pixel read its source as it was
+// before the call, except at three pixels beside the centre: (cx - 1, cy) and (cx, cy) read
+// (cx - 1, cy - 1) and (cx, cy - 1), and (cx + 1, cy + 1) reads (cx + 1, cy), all after those
+// sources have doubled (each is its own source). SmearPlane gets the same result row by row:
+// rows 199, 198, .., cy, then 1, 2, .., cy - 1, so that no row is written before every row that
+// reads it has read it; a row's sources are gathered before the row is written; the three late
+// reads double their source explicitly.
+
+// A row's sources are gathered in blocks of this many source bytes, leaving no scalar tail. A
+// block may read up to kStretchBlock - 1 bytes beyond the row's sources on either side, which
+// stays inside the plane because rows 0 and 199 are never sources.
+constexpr int kStretchBlock = 16;
+// The left part's first block may write this far before column 0.
+constexpr int kLeftSpill = 2 * kStretchBlock;
+// The right part's last block may write up to 2 * kStretchBlock - 2 bytes past column 320.
+constexpr int kSourcesBytes = kW + 2 * kStretchBlock;
+
+// to[2i] = to[2i + 1] = from[i] for i in 0..pairs-1, whole blocks from the start onwards.
+inline void StretchPairsUp(const uint8_t* from, int pairs, uint8_t* to) {
+  for (int start = 0; start < pairs; start += kStretchBlock) {
+    for (int i = start; i < start + kStretchBlock; ++i) {
+      to[2 * i] = from[i];
+      to[2 * i + 1] = from[i];
+    }
+  }
+}
+
+// The same, in whole blocks from the end backwards.
+inline void StretchPairsDown(const uint8_t* from, int pairs, uint8_t* to) {
+  for (int end = pairs; end > 0; end -= kStretchBlock) {
+    for (int i = end - kStretchBlock; i < end; ++i) {
+      to[2 * i] = from[i];
+      to[2 * i + 1] = from[i];
+    }
+  }
+}
+
+// Smears one plane. One source byte feeds the two neighbouring columns on its far side from the
+// centre, so a row's sources are its source rows stretched twice over, left of and at the centre
+// from the left source row, right of it from the right one; column cx alone takes source cx.
+// Neighbouring rows share a source row on one side or both, so each side's stretch is kept
+// until its source row changes.
+void SmearPlane(uint8_t* plane, int cx, int cy) {
+  alignas(16) uint8_t store[kLeftSpill + kSourcesBytes];
+  uint8_t* const sources = store + kLeftSpill;
+  // Columns x and x + 1 share (x + cx) / 2 when x has cx's parity; right of the centre the pairs
+  // start at cx + 1 and the source rounds up.
+  const int leftStart = cx & 1;
+  const int leftPairs = (cx - leftStart) / 2;
+  const int rightPairs = (kW - cx) / 2;
+  int leftRow = -1;
+  int rightRow = -1;
+
+  // The late reads beside the centre see their source doubled; the kept stretch stays as it was.
+  auto addRow = [plane, sources](int y, int lateColumn, int secondLateColumn) {
+    const uint8_t late = sources[lateColumn];
+    const uint8_t secondLate = sources[secondLateColumn];
+    sources[lateColumn] = AddSaturated(late, late);
+    sources[secondLateColumn] = AddSaturated(secondLate, secondLate);
+    uint8_t* row = plane + y * kW;
+    for (int x = 0; x < kW; ++x) row[x] = AddSaturated(row[x], sources[x]);
+    sources[lateColumn] = late;
+    sources[secondLateColumn] = secondLate;
+  };
+  auto smearRow = [&](int y, int leftRowCentre) {
+    const int left = (y + leftRowCentre) >> 1;
+    const int right = (y + cy) >> 1;
+    if (left != leftRow) {
+      const uint8_t* from = plane + left * kW;
+      StretchPairsDown(from + (cx + leftStart) / 2, leftPairs, sources + leftStart);
+      sources[cx] = from[cx];
+      sources[0] = 0;  // column 0 stays unchanged
+      leftRow = left;
+    }
+    if (right != rightRow) {
+      StretchPairsUp(plane + right * kW + cx + 1, rightPairs, sources + cx + 1);
+      rightRow = right;
+    }
+    // Column 0 adds 0, so it serves as the place of no late read.
+    if (y == cy) {
+      addRow(y, cx - 1, cx);
+    } else if (y == cy + 1) {
+      addRow(y, cx + 1, 0);
+    } else {
+      addRow(y, 0, 0);
+    }
+  };
+  // Left of and at the centre, the rows from cy down take the row centre cy - 1.
+  for (int y = kScreenHeight - 1; y >= cy; --y) smearRow(y, cy - 1);
+  for (int y = 1; y < cy; ++y) smearRow(y, cy);
+}
+
 }  // namespace
 
 void RadialSmear(uint8_t* planeA) {
-  uint8_t* a = planeA;
-  uint8_t* b = planeA + kSmearPlaneDistance;
-  const int cx = SmearCentre.x;
-  const int cy = SmearCentre.y;
-
-  // The source lies halfway to the centre, rounded towards the pixel in x and down in y; both
-  // bytes are read before either is written.
-  auto visit = [a, b](int x, int y, int sx, int rowCentre) {
-    const int src = ((y + rowCentre) >> 1) * kW + sx;
-    const int dst = y * kW + x;
-    const uint8_t va = a[src];
-    const uint8_t vb = b[src];
-    a[dst] = AddSaturated(a[dst], va);
-    b[dst] = AddSaturated(b[dst], vb);
-  };
-
-  for (int x = 1; x <= cx; ++x) {
-    const int sx = (x + cx) >> 1;
-    for (int y = 1; y <= cy - 1; ++y) visit(x, y, sx, cy);
-    for (int y = kScreenHeight - 1; y >= cy; --y) visit(x, y, sx, cy - 1);
-  }
-  for (int x = kW - 1; x >= cx + 1; --x) {
-    const int sx = (x + cx + 1) >> 1;
-    for (int y = 1; y <= cy; ++y) visit(x, y, sx, cy);
-    for (int y = kScreenHeight - 1; y >= cy + 1; --y) visit(x, y, sx, cy);
-  }
+  // The show keeps the centre in this range; a centre outside it has no meaning, and clamping
+  // keeps its reads and writes inside the planes.
+  const int cx = std::clamp<int>(SmearCentre.x, kSmearMinX, kSmearMaxX);
+  const int cy = std::clamp<int>(SmearCentre.y, kSmearMinY, kSmearMaxY);
+  SmearPlane(planeA, cx, cy);
+  SmearPlane(planeA + kSmearPlaneDistance, cx, cy);
 }
 
 void DrawGlowBall(uint8_t* plane, int16_t x, int16_t y, int16_t radius, int16_t peak,

@@ -10,7 +10,8 @@
 // GlowScratch.
 inline constexpr int kSmearPlaneDistance = 240 * kScreenWidth;
 
-// Smears planeA and the plane kSmearPlaneDistance after it toward SmearCentre, in place.
+// Smears planeA and the plane kSmearPlaneDistance after it toward SmearCentre, in place. A centre
+// outside x 1..318, y 2..198 is moved to the nearest one inside.
 void RadialSmear(uint8_t* planeA);
 
 // Adds a radial spot of peak value peak, falling off by distance << falloffShift, over the square
