@@ -8,6 +8,11 @@ packages=(
   libsdl2-dev libopenmpt-dev libgtk-3-dev libpng-dev libcli11-dev
   libfreetype-dev zlib1g-dev fonts-dejavu-core console-data
   ffmpeg sox xvfb xdotool x11-utils imagemagick desktop-file-utils
+  # The Windows build (cross-compiled, tested under Wine) and the web build (emscripten,
+  # tested in headless Chromium); dpkg-dev and the autotools unpack and build libopenmpt's source.
+  dpkg-dev autoconf automake libtool zip unzip
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 wine
+  emscripten chromium
 )
 
 missing=()
