@@ -2,8 +2,10 @@
 // with VESK_SCENE_FRAMES_DIR set it also writes those frames there as PNG files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -35,7 +37,7 @@ class StageRecorder {
   std::map<std::string, std::vector<int32_t>> wanted = {
       {"opening", {400, 890, 1000, 1156, 1600, 2000, 2400, 2700}},
       {"orbit", {10, 100, 400, 900, 1300, 1700, 2020}},
-      {"caption1", {0, 60, 250, 600, 980}},
+      {"caption1", {0, 60, 250, 600, 790, 980}},
       {"caption2", {0, 60, 250, 600, 980}},
       {"caption3", {0, 60, 250, 600, 790}},
       {"final", {10, 300, 700, 1200, 1800, 2500, 2990}},
@@ -182,6 +184,25 @@ TEST_F(SceneFrames, CaptionsGatherDotsAndDrawTheirWord) {
     const auto& late = Shot(scene, 600).frame;
     EXPECT_GT(CountIf(late, [](uint8_t v) { return v == 255; }), 200) << scene;
     EXPECT_GT(CountIf(late, [](uint8_t v) { return v > 0 && v < 255; }), 5000) << scene;
+  }
+}
+
+// A name whose letters reach an edge of its image draws dots, and their glow, at both edges of the
+// screen through the plane's linear addressing. Once the dots have gathered, the edge columns below
+// the spinning word stay dark.
+TEST_F(SceneFrames, GatheredNamesLeaveTheScreenEdgesDark) {
+  const std::pair<const char*, int32_t> shots[] = {
+      {"caption1", 600}, {"caption1", 790}, {"caption1", 980}, {"caption2", 600}, {"caption3", 600}};
+  for (const auto& [scene, t] : shots) {
+    const Snapshot& shot = Shot(scene, t);
+    int brightest = 0;
+    for (int y = 40; y < kScreenHeight; ++y) {
+      for (int x : {0, 1, 2, kScreenWidth - 3, kScreenWidth - 2, kScreenWidth - 1}) {
+        const uint8_t* rgb = &shot.palette[3 * shot.frame[y * kScreenWidth + x]];
+        brightest = std::max(brightest, (rgb[0] & 63) + (rgb[1] & 63) + (rgb[2] & 63));
+      }
+    }
+    EXPECT_LE(brightest, 60) << scene << " t=" << t;
   }
 }
 

@@ -69,6 +69,20 @@ TEST_F(StartupTest, NameImagesAreTheRecordsRenderedAtTheirCentresAndAngles) {
   RandomSeed = savedSeed;
 }
 
+// Dots settle on a name's letters (its 255 pixels) and jitter a column either way; letters at an
+// image edge would send them, through linear addressing, onto the other edge of the screen.
+TEST_F(StartupTest, NoNameHasLettersInItsOutermostColumns) {
+  for (const uint8_t* image : {NameImage1, NameImage2, NameImage3}) {
+    int edgeLetterPixels = 0;
+    for (int y = 0; y < kScreenHeight; ++y) {
+      for (int x : {0, 1, 2, kScreenWidth - 3, kScreenWidth - 2, kScreenWidth - 1}) {
+        edgeLetterPixels += image[y * kScreenWidth + x] == 255 ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(edgeLetterPixels, 0) << "name image " << (image == NameImage1 ? 1 : image == NameImage2 ? 2 : 3);
+  }
+}
+
 TEST_F(StartupTest, RingTextureIsBuiltFromTheStartSeedZero) {
   std::vector<uint8_t> built(RingTexture, RingTexture + kRingTextureBytes);
   const uint32_t saved = RandomSeed;

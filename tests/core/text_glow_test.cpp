@@ -82,7 +82,7 @@ TEST_F(TextGlowTest, StoredRecordsHoldTheShowsCaptionsAndNames) {
       {CaptionRecord1, 2300, "CodE", 6, 4, 907, 146},
       {CaptionRecord2, 2300, "mUSic", 6, 4, 1057, 146},
       {CaptionRecord3, 2300, "gfx", 6, 4, 747, 146},
-      {NameRecord1, 700, "tallow", 5, 5, 619, 26},
+      {NameRecord1, 700, "tallow", 5, 5, 530, 26},
       {NameRecord2, 1300, "brackmoor", 5, 5, 1037, 106},
       {NameRecord3, 700, "quib", 5, 5, 477, 146},
   };

@@ -18,14 +18,17 @@ struct Record {
   int16_t yOffset;
 };
 
-// In stored order: CaptionRecord1..3, NameRecord1..3. The x offsets centre each line; "tallow" is
-// one glyph longer than the line its neighbours were laid out for, so it moves by half a glyph
-// (7 columns of 32 units).
+// In stored order: CaptionRecord1..3, NameRecord1..3. The x offsets centre each line. "tallow" is
+// one glyph longer than the line its neighbours were laid out for, and it is seen in steep
+// perspective, so its offset is chosen on screen rather than by glyph count: at 530 its letters
+// span columns 25..279 of its image, centred on the screen. Past about 557 the "t" reaches the
+// image's left edge; the dots that settle on it then jitter across the edge and, through the
+// plane's linear addressing, light both edges of the screen.
 constexpr Record kRecords[] = {
     {2300, "CodE", 6, 4, 907, 146},
     {2300, "mUSic", 6, 4, 1057, 146},
     {2300, "gfx", 6, 4, 747, 146},
-    {700, "tallow", 5, 5, 619, 26},
+    {700, "tallow", 5, 5, 530, 26},
     {1300, "brackmoor", 5, 5, 1037, 106},
     {700, "quib", 5, 5, 477, 146},
 };
