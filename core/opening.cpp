@@ -164,7 +164,7 @@ void DrawTitlePicture(int threshold) {
     if (masked) {
       for (int c = 0; c < kTitleWidth; ++c) {
         const uint8_t v = src[c];
-        out[c] = (v != 0) & (mask[c] <= limit) ? v : out[c];
+        out[c] = ((v != 0) & (mask[c] <= limit)) ? v : out[c];
       }
     } else {
       for (int c = 0; c < kTitleWidth; ++c) {
