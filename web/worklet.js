@@ -1,5 +1,17 @@
 // The audio worklet's processor: the module player (built for the worklet, above) renders each block of sound
 // and reports every change of order with the sample frame where it was seen.
+// The worklet scope has no performance clock and no crypto; the player's runtime asks for both (the random
+// numbers only seed the library's generator, which this module's sound does not use).
+if (typeof performance === 'undefined') globalThis.performance = { now: () => Date.now() };
+if (typeof crypto === 'undefined') {
+  globalThis.crypto = {
+    getRandomValues(array) {
+      for (let i = 0; i < array.length; ++i) array[i] = Math.floor(Math.random() * 256);
+      return array;
+    },
+  };
+}
+
 // The same file also serves the page's fallback player on the main thread, where there is no worklet scope.
 if (typeof AudioWorkletProcessor === 'function') {
 class VeskProcessor extends AudioWorkletProcessor {
