@@ -8,12 +8,13 @@ const VeskAudio = (() => {
   let queue = [];          // messages posted before the worklet is ready
   let currentOrder = -1;
   let fallback = null;     // the player on this thread, when no audio worklet could start
-  const orderLog = [];     // [order, sample frame] at every change the player reports
+  const orderLog = [];     // [order, sample frame, ms since play] at every change the player reports
+  let playAt = 0;
 
   function receive(message) {
     if (message.type === 'order') {
       currentOrder = message.order;
-      orderLog.push([message.order, message.frame]);
+      orderLog.push([message.order, message.frame, performance.now() - playAt]);
     } else if (message.type === 'error') {
       console.error('vesk audio: ' + message.text);
     }
@@ -36,9 +37,10 @@ const VeskAudio = (() => {
     setInterval(() => {
       const f = fallback;
       if (!f.player || !f.playing) return;
-      const due = Math.floor((performance.now() - f.startMs) * 44.1);
+      // Whole blocks of 128 frames, as the worklet renders them.
+      const due = Math.floor((performance.now() - f.startMs) * 44.1 / 128) * 128;
       while (f.frames < due) {
-        const n = Math.min(128, due - f.frames);
+        const n = 128;
         f.player._vesk_player_render(n);
         f.frames += n;
         const order = f.player._vesk_player_order();
@@ -61,7 +63,12 @@ const VeskAudio = (() => {
         p._vesk_player_load();
         break;
       }
-      case 'play': p._vesk_player_rewind(); f.playing = true; f.startMs = performance.now(); f.frames = 0; break;
+      case 'play':
+        p._vesk_player_rewind();
+        Object.assign(f, { playing: true, startMs: performance.now(), frames: 0, lastOrder: p._vesk_player_order() });
+        break;
+      case 'pan': p._vesk_player_set_pan_separation(message.separation); break;
+      case 'volume': p._vesk_player_set_volume(message.volume); break;
       case 'stop': f.playing = false; break;
       case 'free': f.playing = false; p._vesk_player_free(); break;
       default: break;
@@ -69,20 +76,17 @@ const VeskAudio = (() => {
   }
 
   return {
-    // Called from "Run Demo", the user's gesture that lets the page start sound.
-    start() {
-      queue = [];
-      currentOrder = -1;
-      orderLog.length = 0;
-      fallback = null;
+    // At page load: the worklet and its player load while the user reads the form, so that the music starts
+    // as soon as the show asks for it. The context stays suspended until "Run Demo".
+    prepare() {
+      if (context || typeof AudioContext !== 'function') return;
       try {
         context = new AudioContext({ sampleRate: 44100, latencyHint: 'interactive' });
       } catch (error) {
         context = null;
-        startFallback(String(error));
         return;
       }
-      context.resume();
+      queue = [];
       context.audioWorklet.addModule('vesk-worklet.js').then(() => {
         node = new AudioWorkletNode(context, 'vesk-player', { numberOfInputs: 0, outputChannelCount: [2] });
         node.port.onmessage = (event) => receive(event.data);
@@ -90,20 +94,28 @@ const VeskAudio = (() => {
         const pending = queue;
         queue = null;
         pending.forEach((m) => node.port.postMessage(m, m.bytes ? [m.bytes.buffer] : []));
-      }).catch((error) => startFallback(String(error)));
+      }).catch((error) => {
+        if (node === null) startFallback(String(error));
+      });
+    },
+    // Called from "Run Demo", the user's gesture that lets the page start sound.
+    start() {
+      currentOrder = -1;
+      orderLog.length = 0;
+      this.prepare();
+      if (context) context.resume();
+      else if (!fallback) startFallback('this browser has no AudioContext');
     },
     open() { return context !== null || fallback !== null; },
-    close() {
-      if (node) { node.disconnect(); node = null; }
-      if (context) { context.close(); context = null; }
-    },
+    // The show has closed its sound: the worklet rests until the next "Run Demo".
+    close() { if (context) context.suspend(); },
     post(message) {
       if (fallback) handleFallback(message);
       else if (queue) queue.push(message);
       else if (node) node.port.postMessage(message, message.bytes ? [message.bytes.buffer] : []);
     },
     load(bytes) { this.post({ type: 'load', bytes }); return true; },
-    play() { currentOrder = 0; this.post({ type: 'play' }); },
+    play() { currentOrder = 0; playAt = performance.now(); this.post({ type: 'play' }); },
     stop() { this.post({ type: 'stop' }); },
     order() { return currentOrder; },
     orderLog() { return orderLog.slice(); },
@@ -172,8 +184,14 @@ const VeskPage = (() => {
     boxSize = [Number(label[0]) || 640, Number(label[1]) || 480];
     fullScreen = !windowed;
     VeskAudio.start();
-    if (fullScreen && document.documentElement.requestFullscreen) {
-      $('show').requestFullscreen().catch(() => { fullScreen = false; fitBox(); });
+    // Full screen needs the click itself, so it is asked for here, before the program sets up its display; a
+    // page that may not go full screen shows the picture in its largest 4:3 box instead.
+    if (fullScreen) {
+      $('show').hidden = false;
+      fitBox();
+      if ($('show').requestFullscreen) {
+        $('show').requestFullscreen().catch((error) => { console.warn('vesk: no full screen: ' + error); fitBox(); });
+      }
     }
     trace = params().has('trace') || window.veskRecordTrace ? [] : null;
     frames = 0;
@@ -221,6 +239,8 @@ const VeskPage = (() => {
         return option;
       }));
       select.selectedIndex = selection;
+      // Every run of the program opens the form afresh, its boxes unticked.
+      for (const box of ['windowed', 'loop', 'nosound']) $(box).checked = false;
       $('launch').hidden = false;
       $('exited').hidden = true;
       return new Promise((resolve) => { launchResolve = resolve; });
@@ -279,4 +299,5 @@ const VeskPage = (() => {
   };
 })();
 
+VeskAudio.prepare();
 VeskPage.start();
