@@ -245,7 +245,8 @@ const VeskPage = (() => {
       $('exited').hidden = true;
       return new Promise((resolve) => { launchResolve = resolve; });
     },
-    showShow(isFullScreen) {
+    showShow(isFullScreen, title) {
+      if (title) document.title = title;
       input = [];
       showing = true;
       fullScreen = isFullScreen && fullScreen;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <string>
 
 #include "platform/process.h"
 #include "platform/web/web.h"
@@ -15,13 +16,16 @@ struct Window {
   WindowProcedure procedure = nullptr;
   bool fullScreen = false;
   bool active = false;
+  std::string title;
 };
 
 }  // namespace platform
 
 // The page's input since the last call: 0 none, 1 Escape, 2 the show was closed (full screen left).
 EM_JS(int, vesk_web_take_input, (), { return VeskPage.takeInput(); });
-EM_JS(void, vesk_web_show, (int fullScreen), { VeskPage.showShow(fullScreen != 0); });
+EM_JS(void, vesk_web_show, (int fullScreen, const char* title), {
+  VeskPage.showShow(fullScreen != 0, UTF8ToString(title));
+});
 EM_JS(void, vesk_web_hide, (), { VeskPage.hideShow(); });
 EM_JS(void, vesk_web_message, (const char* text, const char* caption), {
   VeskPage.message(UTF8ToString(text), caption ? UTF8ToString(caption) : "Error");
@@ -82,7 +86,8 @@ bool RegisterWindowClass(const char*, WindowProcedure procedure) {
 Window* CreateShowWindow(const WindowDescription& description) {
   WindowState& s = State();
   if (s.procedure == nullptr) return nullptr;
-  s.window = Window{s.procedure, description.style == WindowStyle::kPopup, false};
+  s.window = Window{s.procedure, description.style == WindowStyle::kPopup, false,
+                    description.title != nullptr ? description.title : ""};
   s.exists = true;
   return &s.window;
 }
@@ -95,7 +100,7 @@ void SetWindowNotTopmost(Window*) {}
 void ShowWindow(Window* window, int32_t) {
   if (window == nullptr || window->active) return;
   window->active = true;
-  vesk_web_show(window->fullScreen ? 1 : 0);
+  vesk_web_show(window->fullScreen ? 1 : 0, window->title.c_str());
   window->procedure({window, MessageKind::kActivateApp, 1});
 }
 

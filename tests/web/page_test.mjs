@@ -97,6 +97,8 @@ try {
   const runAt = Date.now();
   await page.click('#run-demo');
   await page.waitForSelector('#show:not([hidden])', { timeout: 10000 });
+  const windowTitle = await page.title();
+  check(windowTitle.startsWith('Vesk by Orrent'), `the page takes the show window's title ("${windowTitle}")`);
   const canvasBox = await page.$eval('#screen', (c) => [c.clientWidth, c.clientHeight]);
   check(canvasBox[0] * 3 === canvasBox[1] * 4, `the picture keeps 4:3 (${canvasBox})`);
 
