@@ -7,6 +7,11 @@ jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
+# The web page and the wasm vesk-capture (emscripten), and the driver of the page's browser test.
+web_start=$(date +%s)
+JOBS=$jobs scripts/build-web.sh
+(cd tests/web && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+echo "check: web build took $(( $(date +%s) - web_start )) s" >&2
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -2,6 +2,11 @@
 #   extern "C" const unsigned char <symbol>[];  extern "C" const unsigned int <symbol>_size;
 function(vesk_embed target symbol file)
   get_filename_component(abs ${file} ABSOLUTE)
+  if(EMSCRIPTEN)
+    # The wasm assembler has no .incbin: the bytes become a C array.
+    vesk_embed_as_c(${target} ${symbol} ${abs})
+    return()
+  endif()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/embed/${symbol}.S)
   file(WRITE ${out}.in
     "    .section .rodata\n"
@@ -33,4 +38,18 @@ function(vesk_embed_dir target prefix dir)
     string(MAKE_C_IDENTIFIER "${prefix}_${name}" symbol)
     vesk_embed(${target} ${symbol} ${f})
   endforeach()
+endfunction()
+
+# The bytes of <file> as a C source, for targets whose assembler cannot include a file.
+function(vesk_embed_as_c target symbol abs)
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/embed/${symbol}.c)
+  file(READ ${abs} hex HEX)
+  file(SIZE ${abs} size)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  file(WRITE ${out}.in
+    "const unsigned char ${symbol}[] __attribute__((aligned(16))) = {${bytes}0};\n"
+    "const unsigned int ${symbol}_size = ${size};\n")
+  configure_file(${out}.in ${out} COPYONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${abs})
+  target_sources(${target} PRIVATE ${out})
 endfunction()

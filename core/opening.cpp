@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/extended_precision.h"
 #include "core/image_effects.h"
 #include "core/palette_random.h"
 #include "core/projection.h"
@@ -76,12 +77,13 @@ void BuildPolarTexture() {
 void BuildReciprocalTable() {
   std::memset(ReciprocalTable, 0, 256);
   for (int i = 1; i < 256; ++i) {
-    // Running sums, not products: the table holds what repeated extended-precision addition gives.
-    const long double step = 100.0L / i;
-    long double sum = 0;
+    // Running sums, not products: the table holds what repeated extended-precision addition gives, so the
+    // sums are formed in that format whatever the compiler's long double is.
+    const Extended step = ExtendedQuotient(100, static_cast<uint32_t>(i));
+    Extended sum = {0, 0};
     for (int j = 0; j < 256; ++j) {
-      sum += step;
-      ReciprocalTable[i * 256 + j] = static_cast<uint8_t>(static_cast<int64_t>(RoundHalfEven(sum)) & 255);
+      sum = ExtendedAdd(sum, step);
+      ReciprocalTable[i * 256 + j] = static_cast<uint8_t>(ExtendedRoundToInteger(sum) & 255);
     }
   }
 }
@@ -162,7 +164,7 @@ void DrawTitlePicture(int threshold) {
     if (masked) {
       for (int c = 0; c < kTitleWidth; ++c) {
         const uint8_t v = src[c];
-        out[c] = (v != 0) & (mask[c] <= limit) ? v : out[c];
+        out[c] = ((v != 0) & (mask[c] <= limit)) ? v : out[c];
       }
     } else {
       for (int c = 0; c < kTitleWidth; ++c) {

@@ -21,6 +21,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# npm installs the web page's browser-test driver; a node packaged with npm already has it.
+if ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing missing packages: ${missing[*]}" >&2

@@ -1,0 +1,250 @@
+// The web page in headless Chromium, as a new user meets it: the launch page, Run Demo, the opening, picture 1 at
+// its music order, Escape back to the page; the presented frames' trace replayed through the show.
+//
+//   node page_test.mjs DIST_DIR REPLAY_PROGRAM RESOURCES_DIR ORDER_POINTS_PROGRAM [OUT_DIR]
+//
+// Exits 77 (skipped) when Chromium is not installed. OUT_DIR receives the screenshots and the trace.
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+
+const require = createRequire(import.meta.url);
+const [dist, replayProgram, resources, orderPointsProgram, outArg] = process.argv.slice(2);
+const chromium = process.env.VESK_CHROMIUM || '/usr/bin/chromium';
+if (!fs.existsSync(chromium)) {
+  console.log(`SKIP: ${chromium} is not installed`);
+  process.exit(77);
+}
+if (!fs.existsSync(path.join(dist || '', 'index.html'))) {
+  console.error(`FAIL: ${dist}/index.html is missing; run scripts/build-web.sh`);
+  process.exit(1);
+}
+const puppeteer = require('puppeteer-core');
+const out = outArg || fs.mkdtempSync(path.join(os.tmpdir(), 'vesk-web-'));
+fs.mkdirSync(out, { recursive: true });
+
+let failures = 0;
+function check(ok, what) {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!ok) ++failures;
+}
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+  '.bmp': 'image/bmp' };
+const root = path.resolve(dist);
+const server = http.createServer((request, response) => {
+  const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+  const file = path.join(root, name === '/' ? 'index.html' : name);
+  if (!file.startsWith(root + path.sep) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+    response.writeHead(404).end();
+    return;
+  }
+  response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+  fs.createReadStream(file).pipe(response);
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
+
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vesk-chromium-'));
+const browser = await puppeteer.launch({
+  executablePath: chromium,
+  headless: true,
+  args: ['--headless=new', '--no-sandbox', '--autoplay-policy=no-user-gesture-required', '--disable-gpu',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
+    `--user-data-dir=${profile}`, '--window-size=1024,768'],
+  defaultViewport: { width: 1024, height: 768 },
+});
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+try {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on('pageerror', (error) => { errors.push(String(error)); console.log(`page error: ${error}`); });
+  page.on('console', (message) => {
+    console.log(`page ${message.type()}: ${message.text()}`);
+    if (message.type() === 'error') errors.push(message.text());
+  });
+
+  // The launch page.
+  const loadStart = Date.now();
+  await page.goto(url + '?trace', { waitUntil: 'load' });
+  await page.waitForSelector('#launch:not([hidden])', { timeout: 30000 });
+  console.log(`launch page shown after ${Date.now() - loadStart} ms`);
+  await page.screenshot({ path: path.join(out, 'launch.png') });
+  const form = await page.evaluate(() => ({
+    title: document.getElementById('launch-title').textContent,
+    items: [...document.getElementById('resolution').options].map((o) => o.textContent),
+    loopDisabled: document.getElementById('loop').disabled,
+    labels: document.getElementById('launch').innerText,
+  }));
+  check(form.title === 'Orrent - Vesk, Windows version (preview)', `title "${form.title}"`);
+  check(form.items.length > 0 && form.items.every((i) => /^\d+x\d+x32$/.test(i)), `resolutions ${form.items}`);
+  check(form.loopDisabled, 'Loop is offered but disabled');
+  for (const text of ['Screentype', 'Resolution:', 'Windowed', 'Nosound', 'Loop', 'Run Demo', 'About', 'Exit']) {
+    check(form.labels.includes(text), `the form shows "${text}"`);
+  }
+  await page.click('#about');
+  const about = await page.$eval('#about-lines', (e) => e.innerText);
+  check(about.includes('Orrent - Vesk') && about.includes('by Tallow, Brackmoor, Quib'), 'About shows the credits');
+  await page.click('#about-ok');
+
+  // Run Demo in a 640 x 480 window on the page.
+  await page.select('#resolution', '640x480x32');
+  await page.click('#windowed');
+  const runAt = Date.now();
+  await page.click('#run-demo');
+  await page.waitForSelector('#show:not([hidden])', { timeout: 10000 });
+  const windowTitle = await page.title();
+  check(windowTitle.startsWith('Vesk by Orrent'), `the page takes the show window's title ("${windowTitle}")`);
+  const canvasBox = await page.$eval('#screen', (c) => [c.clientWidth, c.clientHeight]);
+  check(canvasBox[0] * 3 === canvasBox[1] * 4, `the picture keeps 4:3 (${canvasBox})`);
+
+  // The canvas glows: the burst's white core appears.
+  const glow = () => page.$eval('#screen', (c) => {
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let bright = 0;
+    for (let i = 0; i < d.length; i += 4) if (d[i] >= 240 && d[i + 1] >= 240 && d[i + 2] >= 240) ++bright;
+    return bright;
+  });
+  let glowAt = 0;
+  while (Date.now() - runAt < 30000) {
+    // The burst's white core is thousands of pixels; the title picture alone has few white ones.
+    if (await glow() > 2000) { glowAt = Date.now() - runAt; break; }
+    await sleep(100);
+  }
+  check(glowAt > 0, `the canvas glows ${glowAt} ms after Run Demo`);
+  await sleep(1500);
+  await page.screenshot({ path: path.join(out, 'opening.png') });
+
+  // CPU of the browser's processes while the show plays.
+  const cpuTicks = () => {
+    let ticks = 0;
+    for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+      try {
+        const cmd = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
+        if (!cmd.includes(profile)) continue;
+        const fields = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').split(') ')[1].split(' ');
+        ticks += Number(fields[11]) + Number(fields[12]);
+      } catch { /* gone */ }
+    }
+    return ticks;
+  };
+  const ticks0 = cpuTicks();
+  const wall0 = Date.now();
+
+  // 15 s of presented frames, replayed through the show.
+  while (Date.now() - runAt < 16000) await sleep(200);
+  await page.evaluate(() => VeskPage.stopTrace());
+  const size = await page.evaluate(() => VeskPage.traceBytes().length);
+  const chunk = 4 << 20;
+  const parts = [];
+  for (let at = 0; at < size; at += chunk) {
+    const base64 = await page.evaluate((from, n) => {
+      const bytes = VeskPage.traceBytes().subarray(from, from + n);
+      let text = '';
+      for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+      return btoa(text);
+    }, at, chunk);
+    parts.push(Buffer.from(base64, 'base64'));
+  }
+  const tracePath = path.join(out, 'page.trace');
+  fs.writeFileSync(tracePath, Buffer.concat(parts));
+  const frames = (size - 32) / 64784;
+  check(frames >= 15 * 50, `${frames} frames recorded in 15 s`);
+  const replay = spawnSync(replayProgram, [tracePath, resources], { encoding: 'utf8' });
+  console.log(`replay: ${replay.stdout.trim()} ${replay.stderr.trim()}`);
+  check(replay.status === 0, 'the presented frames replay exactly through the show');
+
+  // Picture 1 when the music reaches its order; the orders keep time with the clock.
+  let presents = [];
+  while (Date.now() - runAt < 75000) {
+    presents = await page.evaluate(() => VeskPage.presents());
+    if (presents.some((p) => p[0] === 2)) break;
+    await sleep(250);
+  }
+  const wall = Date.now() - wall0;
+  // Clock ticks of 10 ms (Linux's USER_HZ).
+  const cpuPercent = (cpuTicks() - ticks0) * 1000 / wall;
+  console.log(`CPU of the browser while playing: ${cpuPercent.toFixed(1)} % of one core over ${wall} ms`);
+  const first = presents.find((p) => p[0] === 2);
+  check(first !== undefined, 'picture 1 is shown');
+  const state = await page.evaluate(() => VeskPage.state());
+  check(state.sampleRate === 44100, `the music is mixed at 44100 Hz (${state.sampleRate})`);
+  // Every order change: the sample frame where the player saw it, against Linux's player in the same blocks.
+  const reference = spawnSync(orderPointsProgram, [path.join(resources, 'music/xmfile.xm'), '128'],
+    { encoding: 'utf8' }).stdout.trim().split('\n').map((l) => l.split(' ').map(Number));
+  const log = state.orderLog;
+  const same = log.length > 0 && log.every(([order, frame], i) => reference[i] && reference[i][0] === order
+    && reference[i][1] === frame);
+  console.log(`order changes on the page [order, sample frame, ms after play]: ${JSON.stringify(log)}`);
+  check(same, `the page's ${log.length} order changes fall on the same sample frames as Linux's`);
+  // Real time: each change reaches the page when its sample frame is played, give or take the audio latency.
+  const lags = log.map(([, frame, ms]) => ms - frame / 44.1);
+  const lag = Math.max(...lags.map(Math.abs));
+  console.log(`music against the page's clock: ${lags.map((l) => l.toFixed(0)).join(' ')} ms`);
+  check(lag < 1000, `the orders advance in real time (largest lag ${lag.toFixed(0)} ms)`);
+  if (first) {
+    // The show starts picture 1 by its clock; the music must then be in the order Linux's player is in at
+    // that clock reading.
+    const clockFrames = first[1] / 17920 * 0.02 * 44100;
+    const expected = reference.filter(([, frame]) => frame <= clockFrames).pop()[0];
+    console.log(`picture 1 at ${(first[3] / 1000).toFixed(2)} s after Run Demo, clock ${first[1]}, order ${first[2]}`);
+    check(first[2] === expected, `picture 1 starts at music order ${expected} (got ${first[2]})`);
+    await sleep(500);
+    await page.screenshot({ path: path.join(out, 'picture1.png') });
+  }
+
+  // Escape ends the show at a frame boundary and returns to the launch page.
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#launch:not([hidden])', { timeout: 10000 }).then(() => true, () => false)
+    .then((back) => check(back, 'Escape returns to the launch page'));
+  check(await page.$eval('#show', (e) => e.hidden), 'the show is gone');
+  await page.screenshot({ path: path.join(out, 'back.png') });
+
+  // Full screen with Nosound: the picture fills the screen's 4:3 box, the silent music still advances, and
+  // leaving full screen ends the show.
+  check(await page.$eval('#windowed', (e) => !e.checked), 'the form opens again with its boxes unticked');
+  await page.select('#resolution', '640x480x32');
+  await page.click('#nosound');
+  await page.click('#run-demo');
+  await page.waitForSelector('#show:not([hidden])', { timeout: 10000 });
+  await sleep(4500);
+  const full = await page.evaluate(() => ({ element: document.fullscreenElement && document.fullscreenElement.id,
+    box: [document.getElementById('screen').clientWidth, document.getElementById('screen').clientHeight],
+    orders: VeskPage.state().orderLog }));
+  check(full.element === 'show', `the show is full screen (${full.element})`);
+  check(full.box[0] === 1024 && full.box[1] === 768, `full screen keeps 4:3 (${full.box})`);
+  check(full.orders.length > 0 && full.orders[0][0] === 1 && full.orders[0][1] === reference[0][1],
+    `Nosound still advances the music (${JSON.stringify(full.orders)})`);
+  await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+  await page.waitForSelector('#launch:not([hidden])', { timeout: 10000 }).then(() => true, () => false)
+    .then((back) => check(back, 'leaving full screen returns to the launch page'));
+
+  // Exit leaves the program; the page offers to start again.
+  await page.click('#exit');
+  await page.waitForSelector('#exited:not([hidden])', { timeout: 5000 }).then(() => true, () => false)
+    .then((shown) => check(shown, 'Exit ends the program'));
+  check(errors.length === 0, `no page errors ${errors.join(' | ')}`);
+
+  // Without an audio worklet the music still advances, silently, and the pictures still come.
+  const bare = await browser.newPage();
+  await bare.evaluateOnNewDocument(() => { delete window.AudioContext; });
+  await bare.goto(url, { waitUntil: 'load' });
+  await bare.waitForSelector('#launch:not([hidden])', { timeout: 30000 });
+  await bare.click('#windowed');
+  await bare.click('#run-demo');
+  await sleep(4500);
+  const silent = await bare.evaluate(() => VeskPage.state().orderLog);
+  check(silent.length > 0 && silent[0][0] === 1, `without audio the music advances (${JSON.stringify(silent)})`);
+  await bare.keyboard.press('Escape');
+  await bare.close();
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+console.log(`screenshots and trace in ${out}`);
+process.exit(failures === 0 ? 0 : 1);

@@ -1,0 +1,304 @@
+// The page around the program: the launch form, the canvas and its 4:3 box, full screen, the audio worklet,
+// the trace of presented frames, and starting the program afresh after each show.
+'use strict';
+
+const VeskAudio = (() => {
+  let context = null;
+  let node = null;
+  let queue = [];          // messages posted before the worklet is ready
+  let currentOrder = -1;
+  let fallback = null;     // the player on this thread, when no audio worklet could start
+  const orderLog = [];     // [order, sample frame, ms since play] at every change the player reports
+  let playAt = 0;
+
+  function receive(message) {
+    if (message.type === 'order') {
+      currentOrder = message.order;
+      orderLog.push([message.order, message.frame, performance.now() - playAt]);
+    } else if (message.type === 'error') {
+      console.error('vesk audio: ' + message.text);
+    }
+  }
+
+  // Without an audio worklet the module still has to advance: the same player, rendered unheard on a timer.
+  function startFallback(reason) {
+    console.warn('vesk audio: no audio worklet (' + reason + '); the music advances silently');
+    fallback = { player: null, pending: queue, playing: false, startMs: 0, frames: 0, lastOrder: -1 };
+    queue = [];
+    const script = document.createElement('script');
+    script.src = 'vesk-worklet.js';
+    script.onload = () => VeskPlayer().then((player) => {
+      fallback.player = player;
+      const pending = fallback.pending;
+      fallback.pending = [];
+      pending.forEach(handleFallback);
+    });
+    document.head.appendChild(script);
+    setInterval(() => {
+      const f = fallback;
+      if (!f.player || !f.playing) return;
+      // Whole blocks of 128 frames, as the worklet renders them.
+      const due = Math.floor((performance.now() - f.startMs) * 44.1 / 128) * 128;
+      while (f.frames < due) {
+        const n = 128;
+        f.player._vesk_player_render(n);
+        f.frames += n;
+        const order = f.player._vesk_player_order();
+        if (order !== f.lastOrder) {
+          f.lastOrder = order;
+          receive({ type: 'order', order, frame: f.frames });
+        }
+      }
+    }, 10);
+  }
+
+  function handleFallback(message) {
+    const f = fallback;
+    if (!f.player) { f.pending.push(message); return; }
+    const p = f.player;
+    switch (message.type) {
+      case 'load': {
+        const at = p._vesk_player_module_buffer(message.bytes.length);
+        p.HEAPU8.set(message.bytes, at);
+        p._vesk_player_load();
+        break;
+      }
+      case 'play':
+        p._vesk_player_rewind();
+        Object.assign(f, { playing: true, startMs: performance.now(), frames: 0, lastOrder: p._vesk_player_order() });
+        break;
+      case 'pan': p._vesk_player_set_pan_separation(message.separation); break;
+      case 'volume': p._vesk_player_set_volume(message.volume); break;
+      case 'stop': f.playing = false; break;
+      case 'free': f.playing = false; p._vesk_player_free(); break;
+      default: break;
+    }
+  }
+
+  return {
+    // At page load: the worklet and its player load while the user reads the form, so that the music starts
+    // as soon as the show asks for it. The context stays suspended until "Run Demo".
+    prepare() {
+      if (context || typeof AudioContext !== 'function') return;
+      try {
+        context = new AudioContext({ sampleRate: 44100, latencyHint: 'interactive' });
+      } catch (error) {
+        context = null;
+        return;
+      }
+      queue = [];
+      context.audioWorklet.addModule('vesk-worklet.js').then(() => {
+        node = new AudioWorkletNode(context, 'vesk-player', { numberOfInputs: 0, outputChannelCount: [2] });
+        node.port.onmessage = (event) => receive(event.data);
+        node.connect(context.destination);
+        const pending = queue;
+        queue = null;
+        pending.forEach((m) => node.port.postMessage(m, m.bytes ? [m.bytes.buffer] : []));
+      }).catch((error) => {
+        if (node === null) startFallback(String(error));
+      });
+    },
+    // Called from "Run Demo", the user's gesture that lets the page start sound.
+    start() {
+      currentOrder = -1;
+      orderLog.length = 0;
+      this.prepare();
+      if (context) context.resume();
+      else if (!fallback) startFallback('this browser has no AudioContext');
+    },
+    open() { return context !== null || fallback !== null; },
+    // The show has closed its sound: the worklet rests until the next "Run Demo".
+    close() { if (context) context.suspend(); },
+    post(message) {
+      if (fallback) handleFallback(message);
+      else if (queue) queue.push(message);
+      else if (node) node.port.postMessage(message, message.bytes ? [message.bytes.buffer] : []);
+    },
+    load(bytes) { this.post({ type: 'load', bytes }); return true; },
+    play() { currentOrder = 0; playAt = performance.now(); this.post({ type: 'play' }); },
+    stop() { this.post({ type: 'stop' }); },
+    order() { return currentOrder; },
+    orderLog() { return orderLog.slice(); },
+    sampleRate() { return context ? context.sampleRate : 0; },
+  };
+})();
+
+const VeskPage = (() => {
+  const $ = (id) => document.getElementById(id);
+  const canvas = $('screen');
+  const context2d = canvas.getContext('2d', { alpha: false });
+  let input = [];
+  let showing = false;
+  let fullScreen = false;
+  let enteredFullScreen = false;
+  let boxSize = [640, 480];
+  let launchResolve = null;
+  let compiled = null;
+  let trace = null;
+  let frames = 0;
+  let presents = [];  // [source, clock, music order, ms since Run Demo] of every presented frame
+  let runAt = 0;
+
+  function params() { return new URLSearchParams(location.search); }
+
+  function fitBox() {
+    // The largest 4:3 box that fits, no larger than the chosen size in a window.
+    let width = fullScreen ? window.innerWidth : Math.min(boxSize[0], window.innerWidth);
+    let height = fullScreen ? window.innerHeight : Math.min(boxSize[1], window.innerHeight);
+    if (width * 3 > height * 4) width = Math.floor(height * 4 / 3); else height = Math.floor(width * 3 / 4);
+    canvas.style.width = width + 'px';
+    canvas.style.height = height + 'px';
+  }
+  window.addEventListener('resize', () => { if (showing) fitBox(); });
+
+  document.addEventListener('keydown', (event) => {
+    if (showing) {
+      if (event.key === 'Escape') { input.push(1); event.preventDefault(); }
+      return;
+    }
+    if (!launchResolve || !$('about-box').hidden) return;
+    if (event.key === 'Escape') finishLaunch(-1);
+    else if (event.key === 'Enter' && document.activeElement.tagName !== 'BUTTON') runDemo();
+  });
+  document.addEventListener('fullscreenchange', () => {
+    if (document.fullscreenElement) { enteredFullScreen = true; fitBox(); return; }
+    // Leaving full screen ends the show, as closing its window would.
+    if (showing && enteredFullScreen) input.push(2);
+    enteredFullScreen = false;
+  });
+
+  function finishLaunch(answer) {
+    const resolve = launchResolve;
+    launchResolve = null;
+    $('launch').hidden = true;
+    if (answer < 0) $('exited').hidden = false;
+    resolve(answer);
+  }
+
+  function runDemo() {
+    if (!launchResolve) return;
+    const windowed = $('windowed').checked;
+    const nosound = $('nosound').checked;
+    const item = $('resolution').selectedIndex;
+    const label = $('resolution').value.split('x');
+    boxSize = [Number(label[0]) || 640, Number(label[1]) || 480];
+    fullScreen = !windowed;
+    VeskAudio.start();
+    // Full screen needs the click itself, so it is asked for here, before the program sets up its display; a
+    // page that may not go full screen shows the picture in its largest 4:3 box instead.
+    if (fullScreen) {
+      $('show').hidden = false;
+      fitBox();
+      if ($('show').requestFullscreen) {
+        $('show').requestFullscreen().catch((error) => { console.warn('vesk: no full screen: ' + error); fitBox(); });
+      }
+    }
+    trace = params().has('trace') || window.veskRecordTrace ? [] : null;
+    frames = 0;
+    presents = [];
+    runAt = performance.now();
+    finishLaunch(Math.max(item, 0) | (windowed ? 1 << 16 : 0) | (nosound ? 1 << 17 : 0));
+  }
+
+  $('run-demo').addEventListener('click', runDemo);
+  $('exit').addEventListener('click', () => { if (launchResolve) finishLaunch(-1); });
+  $('about').addEventListener('click', () => { $('about-box').hidden = false; $('about-ok').focus(); });
+  $('about-ok').addEventListener('click', () => { $('about-box').hidden = true; });
+  $('again').addEventListener('click', () => { $('exited').hidden = true; startProgram(); });
+
+  function startProgram() {
+    $('loading').hidden = false;
+    if (!compiled) compiled = WebAssembly.compileStreaming(fetch('vesk.wasm'));
+    createVesk({
+      instantiateWasm(imports, receiveInstance) {
+        compiled.then((module) => WebAssembly.instantiate(module, imports))
+          .then((instance) => receiveInstance(instance))
+          .catch((error) => VeskPage.message('The program cannot start: ' + error, 'Error'));
+        return {};
+      },
+      print: (text) => console.log(text),
+      printErr: (text) => console.warn(text),
+    });
+  }
+
+  return {
+    runLaunch(title, aboutLines, items, selection) {
+      $('loading').hidden = true;
+      $('launch-title').textContent = title;
+      document.title = title;
+      const lines = $('about-lines');
+      lines.replaceChildren(...aboutLines.filter((l) => l.length > 0).map((l) => {
+        const p = document.createElement('p');
+        p.textContent = l;
+        return p;
+      }));
+      const select = $('resolution');
+      select.replaceChildren(...items.map((label) => {
+        const option = document.createElement('option');
+        option.textContent = label;
+        return option;
+      }));
+      select.selectedIndex = selection;
+      // Every run of the program opens the form afresh, its boxes unticked.
+      for (const box of ['windowed', 'loop', 'nosound']) $(box).checked = false;
+      $('launch').hidden = false;
+      $('exited').hidden = true;
+      return new Promise((resolve) => { launchResolve = resolve; });
+    },
+    showShow(isFullScreen, title) {
+      if (title) document.title = title;
+      input = [];
+      showing = true;
+      fullScreen = isFullScreen && fullScreen;
+      $('show').hidden = false;
+      fitBox();
+    },
+    hideShow() {
+      showing = false;
+      $('show').hidden = true;
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    },
+    takeInput() { return input.length > 0 ? input.shift() : 0; },
+    nextFrame() { return new Promise((resolve) => requestAnimationFrame(resolve)); },
+    draw(rgba, width, height) {
+      const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
+      context2d.putImageData(new ImageData(pixels, width, height), 0, 0);
+      ++frames;
+    },
+    screenSize() { return [window.screen.width || 1024, window.screen.height || 768]; },
+    message(text, caption) {
+      console.warn(caption + ': ' + text);
+      $('message').textContent = caption + ': ' + text;
+      $('message').hidden = false;
+    },
+    // The program has ended: back to the launch form, with a fresh program.
+    ended() {
+      VeskPage.hideShow();
+      VeskAudio.close();
+      setTimeout(startProgram, 0);
+    },
+    notePresent(source, clock, order) { presents.push([source, clock, order, performance.now() - runAt]); },
+    traceWanted() { return trace !== null; },
+    traceAppend(bytes) { if (Array.isArray(trace)) trace.push(bytes); },
+    // For tests and tools: the recorded trace as one byte array, and the show's state.
+    traceBytes() {
+      if (!trace) return new Uint8Array(0);
+      if (trace.stopped) return trace.stopped;
+      const all = new Uint8Array(trace.reduce((n, b) => n + b.length, 0));
+      let at = 0;
+      for (const b of trace) { all.set(b, at); at += b.length; }
+      return all;
+    },
+    // Stops recording; what was recorded stays readable through traceBytes.
+    stopTrace() { if (trace) { const t = this.traceBytes(); trace = { stopped: t }; } },
+    presents(from) { return presents.slice(from || 0); },
+    state() {
+      return { showing, frames, order: VeskAudio.order(), orderLog: VeskAudio.orderLog(),
+               sampleRate: VeskAudio.sampleRate(), launch: !$('launch').hidden };
+    },
+    start: startProgram,
+  };
+})();
+
+VeskAudio.prepare();
+VeskPage.start();
