@@ -1,0 +1,15 @@
+// What the Win32 backend's files share: the show window's record.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/window.h"
+
+namespace platform {
+
+struct Window {
+  HWND handle = nullptr;  // null once destroyed; the record lives on, as the host may still hold it
+  WindowProcedure procedure = nullptr;
+};
+
+}  // namespace platform
