@@ -1,5 +1,7 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64, POSIX thread model (std::thread, std::mutex).
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVESK_WINDOWS_PREFIX=<libopenmpt>
+# VESK_WINDOWS_PREFIX: where the cross-built libraries are installed (scripts/build-libopenmpt.sh mingw64 prints
+# it); libraries are looked up there and in MinGW's own folder, never among the build machine's.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VESK_MINGW_TRIPLE x86_64-w64-mingw32)
@@ -9,7 +11,7 @@ set(CMAKE_CXX_COMPILER ${VESK_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_ASM_COMPILER ${VESK_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_RC_COMPILER ${VESK_MINGW_TRIPLE}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${VESK_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH /usr/${VESK_MINGW_TRIPLE} ${VESK_WINDOWS_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

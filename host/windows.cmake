@@ -15,8 +15,8 @@ find_package(ZLIB REQUIRED)
 file(GLOB capture_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/capture/*.cpp)
 list(FILTER capture_sources EXCLUDE REGEX "(capture_main|png_writer|video_writer)\\.cpp$")
 add_library(vesk_capture_lib STATIC ${capture_sources}
-  ${CMAKE_CURRENT_SOURCE_DIR}/capture/png_writer_zlib.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/capture/video_writer_unavailable.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/png_writer_zlib.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/video_writer_unavailable.cpp)
 target_include_directories(vesk_capture_lib PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_platform_headless ZLIB::ZLIB PRIVATE vesk_cli11)
 add_executable(vesk-capture capture/capture_main.cpp)

@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+// windows.h renames these to their ANSI or wide forms; here they are the platform layer's own operations.
+#undef DefWindowProc
+#undef DispatchMessage
+#undef MessageBox
+#undef PeekMessage
+
 #include "platform/window.h"
 
 namespace platform {
