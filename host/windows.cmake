@@ -19,7 +19,7 @@ add_library(vesk_capture_lib STATIC ${capture_sources}
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/video_writer_unavailable.cpp)
 target_include_directories(vesk_capture_lib PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_platform_headless ZLIB::ZLIB PRIVATE vesk_cli11)
-add_executable(vesk-capture capture/capture_main.cpp)
+add_executable(vesk-capture capture/capture_main.cpp ${PROJECT_SOURCE_DIR}/platform/win32/win32_binary_stdio.cpp)
 target_link_libraries(vesk-capture PRIVATE vesk_capture_lib)
 vesk_link_host(vesk-capture vesk_platform_headless)
 

@@ -22,7 +22,7 @@ openmpt=$(scripts/build-libopenmpt.sh mingw64)
 step "libopenmpt for Windows"
 
 # Only the cross-built libraries: none of the build machine's own .pc files may leak in.
-PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
+PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig nice -n 10 cmake --build "$build" -j"$(nproc)" \
   --target vesk vesk-capture window_probe
@@ -43,6 +43,7 @@ stage=$build/dist
 rm -rf "$stage"
 mkdir -p "$stage" "$dist"
 cp "$build/host/vesk.exe" "$build/host/vesk-capture.exe" "$stage/"
+x86_64-w64-mingw32-strip "$stage/vesk.exe" "$stage/vesk-capture.exe"
 sed 's/$/\r/' >"$stage/README.txt" <<'TEXT'
 Vesk for Windows (64-bit)
 

@@ -6,6 +6,7 @@
 //   click TITLE ID              presses the child button ID as a click would
 //   select TITLE ID TEXT        selects the line TEXT in the drop-down list ID
 //   where TITLE ID              the screen position of the middle of the child ID, for a real click there
+//   client TITLE                the window's client area on the screen, as WxH+X+Y
 //   close TITLE                 asks the window to close, as its close box does
 //   mode                        the display's current width, height and bits per pixel
 #include <windows.h>
@@ -116,6 +117,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (command == "dump") return Dump(window);
+  if (command == "client") {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("%ldx%ld+%ld+%ld\n", client.right, client.bottom, origin.x, origin.y);
+    return 0;
+  }
   if (command == "close") {
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     return 0;
