@@ -73,7 +73,10 @@ HWAVEOUT OpenDevice(SoundState* state) {
   return device;
 }
 
-// Keeps every buffer the device has finished filled with the next stretch of the module, until closing.
+// Keeps every buffer the device has finished filled with the next stretch of the module, until closing. A device
+// that drains faster than it plays (a null device takes buffers as fast as they come) would run the music, and the
+// pictures that wait on it, ahead of time: the module never gets more than the ring's length ahead of real time,
+// and the device gets silence meanwhile.
 void FeedDevice(SoundState* state, HWAVEOUT device) {
   std::array<std::vector<int16_t>, kBufferCount> samples;
   std::array<WAVEHDR, kBufferCount> headers = {};
@@ -84,10 +87,18 @@ void FeedDevice(SoundState* state, HWAVEOUT device) {
     waveOutPrepareHeader(device, &headers[i], sizeof(WAVEHDR));
     headers[i].dwFlags |= WHDR_DONE;
   }
+  const Clock::time_point start = Clock::now();
+  uint64_t rendered = 0;
   while (!state->closing.load()) {
     for (WAVEHDR& header : headers) {
       if ((header.dwFlags & WHDR_DONE) == 0) continue;
-      state->mixer.Render(state->rate, reinterpret_cast<int16_t*>(header.lpData), kBufferFrames);
+      auto* samplesOut = reinterpret_cast<int16_t*>(header.lpData);
+      if (rendered < sdlbackend::FramesDue(Clock::now() - start, state->rate) + kBufferCount * kBufferFrames) {
+        state->mixer.Render(state->rate, samplesOut, kBufferFrames);
+        rendered += kBufferFrames;
+      } else {
+        std::fill(samplesOut, samplesOut + kBufferFrames * kChannels, int16_t{0});
+      }
       header.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
       waveOutWrite(device, &header, sizeof(WAVEHDR));
     }
