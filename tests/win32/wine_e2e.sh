@@ -154,6 +154,39 @@ wait_picture() {
   return 1
 }
 
+# Checks the controls' places in dialog units: the dialog's client area is known in dialog units, so its pixel
+# size gives the scale. Each line of the table: id x y width height (height "-" for a closed drop-down list).
+check_layout() {
+  local dump=$1 name=$2 table=$3 client
+  client=$(sed -n 's/^window .* client=\([0-9]*x[0-9]*\) .*/\1/p' "$dump")
+  awk -v client="$client" -v name="$name" -v table="$table" '
+    BEGIN {
+      split(table, spec, " ")
+      unitsWide = spec[1]; unitsHigh = spec[2]
+      split(client, c, "x")
+      for (i = 3; i + 4 <= length(spec); i += 5) { want[spec[i]] = spec[i+1] " " spec[i+2] " " spec[i+3] " " spec[i+4] }
+    }
+    /^control / {
+      id = $2; sub("id=", "", id)
+      if (!(id in want)) next
+      match($0, /rect=[-0-9,]+/); split(substr($0, RSTART + 5, RLENGTH - 5), r, ",")
+      split(want[id], w, " ")
+      got[1] = r[1] * unitsWide / c[1]; got[2] = r[2] * unitsHigh / c[2]
+      got[3] = (r[3] - r[1]) * unitsWide / c[1]; got[4] = (r[4] - r[2]) * unitsHigh / c[2]
+      for (k = 1; k <= 4; ++k) {
+        if (w[k] != "-" && (got[k] < w[k] - 1 || got[k] > w[k] + 1)) {
+          printf "%s: control %d is at %.0f,%.0f size %.0fx%.0f in dialog units, not %s\n", name, id, got[1], got[2], got[3], got[4], want[id]
+          bad = 1
+        }
+      }
+      seen[id] = 1
+    }
+    END {
+      for (id in want) if (!(id in seen)) { printf "%s: no control %d\n", name, id; bad = 1 }
+      exit bad
+    }' "$dump" || fail "$name: controls out of place"
+}
+
 expect_line() {
   grep -qF -- "$2" "$1" || fail "$(basename "$1") lacks: $2"
 }
@@ -173,8 +206,10 @@ grep -q '^list id=104 count=[1-9][0-9]* selected=0$' "$out/dialog.txt" || fail "
 if grep '^item ' "$out/dialog.txt" | grep -vqE '^item [0-9]+ "[0-9]+x[0-9]+x(16|24|32)"$'; then
   fail "run 1: a mode list line is not WxHxD"
 fi
+check_layout "$out/dialog.txt" "launch dialog" \
+  "393 116  104 51 22 101 -  1 151 57 68 50  2 75 89 73 18  1001 4 89 67 18  1000 162 23 51 12  1002 5 65 32 10  1003 77 65 45 10"
 first_mode=$(sed -n 's/^item 0 "\(.*\)"$/\1/p' "$out/dialog.txt")
-lap "dialog texts and $(grep -c '^item ' "$out/dialog.txt") modes (first $first_mode): $out/dialog.txt"
+lap "dialog texts, layout and $(grep -c '^item ' "$out/dialog.txt") modes (first $first_mode): $out/dialog.txt"
 import -window root "$out/dialog.png"
 press "$kLaunchTitle" Return
 probe wait "Test" 20 >/dev/null || fail "run 1: no window \"Test\" after Enter"
@@ -194,6 +229,7 @@ for text in 'text="Ok"' 'text="Orrent - Vesk"' 'text="by Tallow, Brackmoor, Quib
   "text=\"First place at Tarnfest'98 PC introcompo\"" 'text="Windows version by Olk/Fennec"'; do
   expect_line "$out/about.txt" "$text"
 done
+check_layout "$out/about.txt" "About box" "170 100  1 60 77 50 18"
 import -window root "$out/about.png"
 press "About" Escape
 sleep 0.5
