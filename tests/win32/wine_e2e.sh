@@ -49,9 +49,10 @@ cleanup() {
 }
 trap cleanup EXIT
 # A display of our own: Xvfb picks a free number and tells it through a file descriptor.
+# Starts Xvfb with a screen of the given depth (24 unless told) and sets number and xvfb_pid.
 start_xvfb() {
   : >"$out/display.txt"
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x${1:-24} -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     if grep -qE '^[0-9]+$' "$out/display.txt" 2>/dev/null; then
@@ -295,5 +296,31 @@ area=$(probe client "$kWindowedTitle")
 wait_picture "$out/windowed.png" 30 "$area" || fail "run 5: only black frames in the window for 30 s"
 probe close "$kWindowedTitle"
 expect_exit 15 windowed
+
+# ---- 6. A full-screen mode the display refuses: a 16-bit X screen cannot be switched to 32 bits ----
+echo "run 6: SetDisplayMode refused"
+"$WINE" reg delete "$probe_key" /f >/dev/null 2>&1
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+kill "$xvfb_pid" 2>/dev/null
+wait "$xvfb_pid" 2>/dev/null
+xvfb_pid=""
+number=""
+for _ in 1 2 3; do
+  start_xvfb 16 && break
+  sleep 1
+done
+[ -n "$number" ] || fail "run 6: Xvfb cannot start a 16-bit screen"
+export DISPLAY=":$number"
+start_vesk refused "$WINE" "$vesk"
+probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 6: the launch dialog did not appear"
+probe select "$kLaunchTitle" 104 1024x768x32 || fail "run 6: no 1024x768x32 in the list"
+click "$kLaunchTitle" 1
+probe wait "DDRAW ERROR" 20 >/dev/null || fail "run 6: no \"DDRAW ERROR\" box"
+probe dump "DDRAW ERROR" >"$out/set-display-mode-error.txt"
+expect_line "$out/set-display-mode-error.txt" 'text="SetDisplayMode error"'
+import -window root "$out/set-display-mode-error.png"
+press "DDRAW ERROR" Return
+expect_exit 15 refused
 
 echo "all runs passed in $(( $(date +%s) - t0 )) s; screenshots in $out"
