@@ -25,7 +25,7 @@ step "libopenmpt for Windows"
 PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig nice -n 10 cmake --build "$build" -j"$(nproc)" \
-  --target vesk vesk-capture window_probe sound_check
+  --target vesk vesk-capture window_probe sound_check os_services_check
 step "the Windows build"
 
 # vesk.exe must run on a bare Windows: it may import the system's DLLs only.
