@@ -9,22 +9,21 @@ file(CREATE_LINK ${VESK_CLI11_DIR}/CLI ${cli11_include}/CLI SYMBOLIC)
 add_library(vesk_cli11 INTERFACE)
 target_include_directories(vesk_cli11 SYSTEM INTERFACE ${cli11_include})
 
-# There is no libpng for MinGW in Debian: frames are written as PNG through zlib alone. Video needs the ffmpeg
-# program started through the platform's child processes; a video writer that starts it otherwise cannot be built
-# here, and --video then says so.
-find_package(ZLIB REQUIRED)
+# libpng is Debian's source cross-built by scripts/build-windows-libpng.sh. Video needs the ffmpeg program started
+# through the platform's child processes; a video writer that spawns it the POSIX way cannot be built here, and
+# --video then says so.
+find_package(PNG REQUIRED)
 file(GLOB capture_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/capture/*.cpp)
-list(FILTER capture_sources EXCLUDE REGEX "(capture_main|png_writer|video_writer)\\.cpp$")
+list(FILTER capture_sources EXCLUDE REGEX "(capture_main|video_writer)\\.cpp$")
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/capture/video_writer.cpp video_writer_source)
-if(video_writer_source MATCHES "platform/child_process.h")
-  set(video_writer ${CMAKE_CURRENT_SOURCE_DIR}/capture/video_writer.cpp)
-else()
+if(video_writer_source MATCHES "<spawn\\.h>")
   set(video_writer ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/video_writer_unavailable.cpp)
+else()
+  set(video_writer ${CMAKE_CURRENT_SOURCE_DIR}/capture/video_writer.cpp)
 endif()
-add_library(vesk_capture_lib STATIC ${capture_sources} ${video_writer}
-  ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/png_writer_zlib.cpp)
+add_library(vesk_capture_lib STATIC ${capture_sources} ${video_writer})
 target_include_directories(vesk_capture_lib PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_platform_headless vesk_platform_os ZLIB::ZLIB
+target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_platform_headless vesk_platform_os PNG::PNG
   PRIVATE vesk_cli11)
 add_executable(vesk-capture capture/capture_main.cpp ${PROJECT_SOURCE_DIR}/platform/win32/win32_binary_stdio.cpp)
 target_link_libraries(vesk-capture PRIVATE vesk_capture_lib)

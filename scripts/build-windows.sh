@@ -20,11 +20,14 @@ scripts/install-deps.sh
 step "installing packages"
 openmpt=$(scripts/build-libopenmpt.sh mingw64)
 step "libopenmpt for Windows"
+png=$(scripts/build-windows-libpng.sh)
+step "libpng for Windows"
 
 # Only the cross-built libraries: none of the build machine's own .pc files may leak in.
-PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt" \
+export PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig:$png/lib/pkgconfig
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt;$png" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig nice -n 10 cmake --build "$build" -j"$(nproc)" \
+nice -n 10 cmake --build "$build" -j"$(nproc)" \
   --target vesk vesk-capture window_probe sound_check os_services_check
 step "the Windows build"
 
