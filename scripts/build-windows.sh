@@ -62,8 +62,9 @@ what it presents. Run it from a command prompt:
   vesk-capture.exe --audio show.wav
   vesk-capture.exe --trace show.trc
 
-vesk-capture.exe --help lists every option. --video is not available on Windows: write
---frames and --audio and encode them with a video tool of your choice.
+vesk-capture.exe --help lists every option. --video needs the ffmpeg program; where it
+cannot be run, vesk-capture.exe says so: write --frames and --audio instead and encode them
+with a video tool of your choice.
 
 Both programs are self-contained and need no installation.
 TEXT
