@@ -11,7 +11,7 @@ start=$(date +%s)
 scripts/build-windows.sh "$PWD/build-windows"
 echo "check: Windows build $(( $(date +%s) - start )) s"
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_DIR="$PWD/build-windows" >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_DIR="$PWD/build-windows" -DVESK_WINE_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 
