@@ -188,6 +188,12 @@ check_layout() {
     }' "$dump" || fail "$name: controls out of place"
 }
 
+# The window line of a dump: its style and extended style as numbers, and its client size.
+window_style() { printf '%d' "$(sed -n 's/^window .* style=\(0x[0-9a-f]*\) .*/\1/p' "$1")"; }
+window_exstyle() { printf '%d' "$(sed -n 's/^window .* exstyle=\(0x[0-9a-f]*\) .*/\1/p' "$1")"; }
+readonly kPopup=$((0x80000000)) kSysMenu=$((0x80000)) kMinimizeBox=$((0x20000)) kSizeBorder=$((0x40000))
+readonly kMaximizeBox=$((0x10000)) kCaption=$((0xC00000)) kModalFrame=$((0x1))
+
 expect_line() {
   grep -qF -- "$2" "$1" || fail "$(basename "$1") lacks: $2"
 }
@@ -214,7 +220,12 @@ lap "dialog texts, layout and $(grep -c '^item ' "$out/dialog.txt") modes (first
 import -window root "$out/dialog.png"
 press "$kLaunchTitle" Return
 probe wait "Test" 20 >/dev/null || fail "run 1: no window \"Test\" after Enter"
-lap "show window \"Test\""
+probe dump "Test" >"$out/fullscreen.txt"
+style=$(window_style "$out/fullscreen.txt")
+# DirectDraw's exclusive mode may add a system menu to its window, but no caption and no sizing border.
+(( style & kPopup )) && ! (( style & (kCaption | kSizeBorder) )) || fail "run 1: \"Test\" is no bare pop-up: $(head -n1 "$out/fullscreen.txt")"
+grep -q "client=${first_mode%x*} title=" "$out/fullscreen.txt" || fail "run 1: \"Test\" does not cover the ${first_mode%x*} screen"
+lap "show window \"Test\": a pop-up covering the ${first_mode%x*} screen"
 wait_picture "$out/fullscreen.png" 30 || fail "run 1: only black frames for 30 s"
 press "Test" Escape
 expect_exit 15 fullscreen
@@ -291,7 +302,11 @@ probe wait "$kWindowedTitle" 20 >/dev/null || fail "run 5: no window titled \"$k
 probe dump "$kWindowedTitle" >"$out/windowed.txt"
 grep -q "client=${kSwitchMode%x*} title=" "$out/windowed.txt" ||
   fail "run 5: the client area is not ${kSwitchMode%x*}: $(head -n1 "$out/windowed.txt")"
-lap "window \"$kWindowedTitle\" with a ${kSwitchMode%x*} client area"
+style=$(window_style "$out/windowed.txt")
+(( style & kSysMenu )) && (( style & kMinimizeBox )) && ! (( style & (kSizeBorder | kMaximizeBox | kPopup) )) &&
+  (( $(window_exstyle "$out/windowed.txt") & kModalFrame )) ||
+  fail "run 5: the window's frame is not a fixed one with a system menu and minimise box: $(head -n1 "$out/windowed.txt")"
+lap "window \"$kWindowedTitle\": fixed frame, ${kSwitchMode%x*} client area"
 area=$(probe client "$kWindowedTitle")
 wait_picture "$out/windowed.png" 30 "$area" || fail "run 5: only black frames in the window for 30 s"
 probe close "$kWindowedTitle"

@@ -1,7 +1,7 @@
 # Sourced by the Wine tests: a Wine prefix and a test HOME of their own under the given folder, made once
 # (non-interactively) and shared by every test of the run. Sets WINE, WINEPREFIX, HOME and friends.
 # Usage: . wine_env.sh <folder>; returns 77 (skip) when Wine is not installed.
-wine_root=${1:?usage: . wine_env.sh <folder>}
+wine_root=$(realpath -m "${1:?usage: . wine_env.sh <folder>}")
 WINE=$(command -v wine || command -v wine64 || true)
 if [ -z "$WINE" ]; then
   echo "SKIP: Wine is not installed (scripts/install-deps.sh installs it)" >&2
