@@ -8,6 +8,11 @@ function(vesk_embed target symbol file)
     return()
   endif()
   set(out ${CMAKE_CURRENT_BINARY_DIR}/embed/${symbol}.S)
+  # ELF objects say their stack need not be executable; PE objects have no such note.
+  set(stack_note "    .section .note.GNU-stack,\"\",@progbits\n")
+  if(WIN32)
+    set(stack_note "")
+  endif()
   file(WRITE ${out}.in
     "    .section .rodata\n"
     "    .global ${symbol}\n"
@@ -20,7 +25,7 @@ function(vesk_embed target symbol file)
     "    .balign 4\n"
     "${symbol}_size:\n"
     "    .int ${symbol}_end - ${symbol}\n"
-    "    .section .note.GNU-stack,\"\",@progbits\n")
+    "${stack_note}")
   configure_file(${out}.in ${out} COPYONLY)
   set_source_files_properties(${out} PROPERTIES OBJECT_DEPENDS ${abs})
   target_sources(${target} PRIVATE ${out})

@@ -11,7 +11,7 @@ packages=(
   # The Windows build (cross-compiled, tested under Wine) and the web build (emscripten,
   # tested in headless Chromium); dpkg-dev and the autotools unpack and build libopenmpt's source.
   dpkg-dev autoconf automake libtool zip unzip
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine64 wine
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine64 wine
   emscripten chromium
 )
 

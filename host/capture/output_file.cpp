@@ -56,6 +56,9 @@ void PendingFile::Commit() {
     throw FileError("cannot write", temporary_);
   }
   file_ = nullptr;
-  if (!inPlace_ && std::rename(temporary_.c_str(), path_.c_str()) != 0) throw FileError("cannot create", path_);
+  // std::filesystem::rename replaces an existing file everywhere; std::rename does not on Windows.
+  std::error_code renamed;
+  if (!inPlace_) std::filesystem::rename(temporary_, path_, renamed);
+  if (renamed) throw std::runtime_error("cannot create " + path_ + ": " + renamed.message());
   committed_ = true;
 }

@@ -1,0 +1,13 @@
+// The terminal on Windows: standard error is a console.
+#include "platform/terminal.h"
+
+#include <windows.h>
+
+namespace platform {
+
+bool StandardErrorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace platform
