@@ -256,12 +256,22 @@ void FlushPendingEvents() {
 }  // namespace
 
 int32_t GtkLaunchDialog::RunModal() {
+  int32_t presetMode = 0;
+  if (preset_.mode) {
+    presetMode = FindRequestedMode(modeTable, interfaceBlock.modeCount, preset_.mode);
+    if (presetMode < 0) {
+      std::fprintf(stderr, "vesk: --mode: this display does not offer that mode; it offers %s\n",
+                   OfferedModes(modeTable, interfaceBlock.modeCount).c_str());
+      return kLaunchBadChoice;
+    }
+  }
   if (!gtk_init_check(argc_, argv_)) {
     std::fprintf(stderr, "vesk: the launch dialog cannot open: no display\n");
     return kLaunchExit;
   }
   UseDialogFont();
   LaunchView view{LaunchDialogModel(modeTable, interfaceBlock.modeCount)};
+  if (presetMode > 0) view.model.Select(presetMode - 1);
   view.window = NewDialogWindow(kLaunchTitle, 393, 116, nullptr);
   GtkWidget* fixed = FixedOf(view.window);
 
@@ -283,11 +293,13 @@ int32_t GtkLaunchDialog::RunModal() {
   GtkWidget* about = gtk_button_new_with_label("About");
   Place(fixed, about, 4, 89, 67, 18);
   view.windowed = gtk_check_button_new_with_label("Windowed");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(view.windowed), preset_.windowed);
   Place(fixed, view.windowed, 162, 23, 51, 12);
   GtkWidget* loop = gtk_check_button_new_with_label("Loop");
   gtk_widget_set_sensitive(loop, LaunchDialogModel::kLoopEnabled);
   Place(fixed, loop, 5, 65, 32, 10);
   view.nosound = gtk_check_button_new_with_label("Nosound");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(view.nosound), preset_.nosound);
   Place(fixed, view.nosound, 77, 65, 45, 10);
 
   // Tab order is creation order, skipping the controls without a tab stop.
