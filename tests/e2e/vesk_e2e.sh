@@ -41,7 +41,7 @@ trap cleanup EXIT
 # it tried, so a server that gives up at once is tried again.
 start_xvfb() {
   : >"$out/display.txt"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     # The number is written, followed by a newline, once the server accepts clients.
