@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -35,8 +36,22 @@ bool TakePresentedSinceLastPump();
 // Waits for the next refresh slot at a frame boundary that presented nothing.
 void PaceFrameWithoutPresent();
 
+// What the renderer drew for one present, read back before it reached the screen: RGBA bytes, row after row.
+struct ReadBack {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;  // empty when the renderer could not be read
+};
+// The next successful blit fills readBack (which must outlive it) with the whole output, bars included.
+void ReadBackNextPresent(ReadBack* readBack);
+
 // With VESK_TRACE set, one line on standard error: "vesk-trace <monotonic ms> <event>".
 bool TraceEnabled();
 void Trace(const char* event);
+// Under VESK_TRACE: "first-picture" the first time an unlocked picture (width x height pixels of bitCount bits
+// from memory, rows pitch bytes apart) holds anything but black.
+void TraceFirstPicture(const uint8_t* memory, int pitch, int32_t bitCount, int width, int height);
+// Under VESK_TRACE: "present N" for the first presents and every 300th, from which a watcher works out the rate.
+void TracePresent();
 
 }  // namespace sdlbackend

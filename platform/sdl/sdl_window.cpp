@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer.h"
 #include "platform/window.h"
 
 namespace {
@@ -115,11 +116,10 @@ namespace sdlbackend {
 bool StartVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vesk");
-  // A 320 x 200 picture stretched once per frame is light work for the software renderer, which draws straight
-  // into the window through shared memory. A GL renderer, and SDL's GL probe behind the window surface, would load
-  // a whole GL driver for it, which on a machine without a GPU (a virtual display) rasterises on the CPU and costs
-  // more than the show itself. SDL_RENDER_DRIVER in the environment still chooses another.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Which renderer the show gets is asked of GL in a process of its own, while the dialog is up (sdl_renderer.h).
+  // SDL's own GL probe behind the window surface would load a whole GL driver into this one, which on a machine
+  // without a GPU rasterises on the CPU and costs more than the show itself.
+  if (!IsVirtualDriver(SDL_getenv("SDL_VIDEODRIVER"))) StartRendererProbe();
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // Without an X or Wayland session SDL falls back to drawing off screen; that is no display for a show, unless
@@ -166,6 +166,8 @@ Window* CreateShowWindow(const WindowDescription& description) {
   if (procedure == nullptr) return nullptr;
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (description.style == WindowStyle::kPopup) flags |= SDL_WINDOW_BORDERLESS;
+  // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
+  if (sdlbackend::WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
   SDL_Window* native = SDL_CreateWindow(description.title != nullptr ? description.title : "", SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, description.width, description.height, flags);
   if (native == nullptr) {

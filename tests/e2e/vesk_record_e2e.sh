@@ -131,9 +131,9 @@ verify() {
 
 # Screenshots of window (root for full screen) every half second for the run: the bars must stay black, and the
 # picture must at some time light its own first and last columns, so that it is exactly as wide as it should be.
-# Sets lit_left and lit_right to 1 once seen.
+# Sets lit_left and lit_right to 1 once seen; with a sixth argument "until-lit", returns as soon as both are.
 watch_shape() {
-  local name=$1 window=$2 seconds=$3 left=$4 width=$5 start=$SECONDS shot i=0
+  local name=$1 window=$2 seconds=$3 left=$4 width=$5 until=${6:-} start=$SECONDS shot i=0
   lit_left=0 lit_right=0
   local right=$((left + width))
   while [ $((SECONDS - start)) -lt "$seconds" ]; do
@@ -145,7 +145,7 @@ watch_shape() {
     fi
     above "$(peak "$shot" "2x720+${left}+0")" 0.05 && lit_left=1
     above "$(peak "$shot" "2x720+$((right - 2))+0")" 0.05 && lit_right=1
-    [ "$lit_left$lit_right" = 11 ] && [ "$left" -eq 0 ] && return 0
+    [ "$lit_left$lit_right" = 11 ] && [ "$until" = until-lit ] && return 0
     # Keep one screenshot in ten.
     [ $((i % 10)) -eq 0 ] || rm -f "$shot"
     i=$((i + 1))
@@ -177,11 +177,24 @@ verify windowed
 echo "run 3: vesk --run --stretch"
 start_vesk stretch --run --stretch --nosound
 wait_window "Test" 15 >/dev/null || fail "run 3: no full-screen window"
-watch_shape stretch root 30 0 1280
+watch_shape stretch root 30 0 1280 until-lit
 [ "$lit_left$lit_right" = 11 ] || fail "run 3: the stretched picture never reached both edges of the screen"
 echo "  the picture reaches columns 0 and 1279"
 stop_vesk stretch
 
 # The traces (about 75 MB each) are kept only when something failed.
 rm -f "$out"/*.trc
+# ---- 4. The accelerated renderer, forced, on Mesa's software GL ----
+echo "run 4: SDL_RENDER_DRIVER=opengl vesk --run --record-trace"
+export SDL_RENDER_DRIVER=opengl
+start_vesk opengl --run --nosound --record-trace "$out/opengl.trc"
+unset SDL_RENDER_DRIVER
+wait_window "Test" 15 >/dev/null || fail "run 4: no full-screen window"
+watch_shape opengl root 30 $kBarWidth $kPictureWidth until-lit
+[ "$lit_left$lit_right" = 11 ] || fail "run 4: the picture never reached both edges of its 960x720 place"
+grep -q "renderer opengl" "$out/opengl.err.log" || fail "run 4: the GL renderer was not used"
+echo "  $(grep -o 'renderer opengl.*' "$out/opengl.err.log"); the same bars and picture"
+stop_vesk opengl
+verify opengl
+
 echo "all runs passed; screenshots and logs in $out"
