@@ -479,6 +479,8 @@ void Release(DisplayObject* object) {
     // Leaving full screen gives the display its own mode back; the pop-up served only the exclusive mode.
     SDL_SetWindowFullscreen(object->window->native, 0);
     SDL_HideWindow(object->window->native);
+  } else if (object->fullScreen && object->window != nullptr && object->window->orphan != nullptr) {
+    SDL_SetWindowFullscreen(object->window->orphan, 0);
   }
   if (Owned().current == object) Owned().current = nullptr;
   Forget(Owned().displays, object);

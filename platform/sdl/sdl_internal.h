@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/window.h"
@@ -14,6 +15,8 @@ struct Window {
   SDL_Window* native = nullptr;  // null once destroyed; the record itself lives on, as the host may still hold it
   WindowProcedure procedure = nullptr;
   WindowStyle style = WindowStyle::kFramed;
+  SDL_Window* orphan = nullptr;  // a window another program destroyed: kept only to give the display mode back
+  uint64_t systemId = 0;  // the window system's own id of the window (X11), 0 when unknown
 };
 
 }  // namespace platform
@@ -23,6 +26,14 @@ namespace sdlbackend {
 // Starts SDL's video on a real display; false when there is none (no X or Wayland session). SDL is shut down at
 // process exit.
 bool StartVideo();
+
+// The window system's id of a window (X11), 0 when there is none; and the id of the window a system event says was
+// destroyed, 0 for any other event (sdl_window_system.cpp).
+uint64_t SystemWindowId(SDL_Window* window);
+uint64_t DestroyedSystemWindow(const SDL_SysWMmsg* message);
+// Why the X display named by DISPLAY cannot be opened, as far as the connection attempt tells; empty when it can
+// be, or when there is no X display to try.
+std::string WhyDisplayFails();
 
 // The window whose SDL id this is, or null.
 platform::Window* FindWindow(uint32_t sdlWindowId);
