@@ -14,10 +14,6 @@ PictureShape pictureShape = PictureShape::kStretch;
 
 namespace {
 
-// The backend never looks at the surfaces (headless without picture output): expanding and packing would
-// produce pixels nobody reads.
-bool SurfaceContentUnused() { return (lockDescription.caps & platform::kCapsContentUnused) != 0; }
-
 platform::Rect DestinationRect(const DisplayMode& size) {
   const platform::Rect picture = PictureRect(pictureShape, size.width, size.height);
   if (interfaceBlock.windowed != 0) {
@@ -57,9 +53,7 @@ void BlitToScreen() {
   }
   // In a window the work surface has the desktop's format, which record 0 describes.
   const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable[0] : modeTable[selectedMode];
-  if (!SurfaceContentUnused()) {
-    PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
-  }
+  PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
   platform::Unlock(workSurface);
   const DisplayMode& size = modeTable[selectedMode];
   const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
@@ -75,7 +69,7 @@ void BlitToScreen() {
 
 void PresentFrame() {
   RefreshPalette();
-  if (!SurfaceContentUnused()) ExpandFrame();
+  ExpandFrame();
   if (appActive != 0) BlitToScreen();
   messagePump();
 }

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   app.footer(
       "Exit status: 0 when the show ends or is left, 1 when the trace could not be written, 2 after a bad option.\n"
       "Environment:\n"
-      "  VESK_TRACE=1        timestamped start-up and presentation events on standard error\n"
+      "  VESK_TRACE=1        timestamped start-up and presentation events on standard error, and which renderer\n"
+      "                      was chosen and why; VESK_TRACE=presents also times every present\n"
       "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
       "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)");
   // GTK's own options (--display and the like) are left for it.

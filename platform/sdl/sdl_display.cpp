@@ -283,9 +283,22 @@ DisplayResult SetDisplayMode(DisplayObject* object, int32_t width, int32_t heigh
     SDL_Window* native = object->window->native;
     if (SDL_SetWindowDisplayMode(native, &entry.mode) != 0) return kDisplayUnsupportedMode;
     SDL_SetWindowSize(native, width, height);
-    if (SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN) != 0) return kDisplayUnsupportedMode;
+    // The desktop's own mode needs no switch: the pop-up covers the display and the window manager is asked to
+    // keep it full screen as it maps it. SDL's full screen would wait a tenth of a second for a window manager
+    // to answer when the window is shown, which without one (a virtual display) never comes.
+    SDL_DisplayMode desktop;
+    SDL_Rect bounds;
+    const bool desktopMode = SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0 && desktop.w == width &&
+                             desktop.h == height && sdlbackend::DescribeFormat(desktop.format).bitCount == bitCount &&
+                             SDL_GetDisplayBounds(kDisplayIndex, &bounds) == 0;
+    if (desktopMode) SDL_SetWindowPosition(native, bounds.x, bounds.y);
+    if (!(desktopMode && sdlbackend::RequestFullScreenBeforeMapping(native)) &&
+        SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN) != 0) {
+      return kDisplayUnsupportedMode;
+    }
     object->fullScreen = true;
     object->fullScreenMode = entry.mode;
+    sdlbackend::Trace("full-screen-set");
     return kDisplayOk;
   }
   return kDisplayUnsupportedMode;

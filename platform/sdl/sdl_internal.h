@@ -35,6 +35,10 @@ uint64_t DestroyedSystemWindow(const SDL_SysWMmsg* message);
 // be, or when there is no X display to try.
 std::string WhyDisplayFails();
 
+// Asks the window manager to show a window that is not mapped yet full screen, as it maps it; false when the
+// window system has no such request (then SDL's own full screen must do).
+bool RequestFullScreenBeforeMapping(SDL_Window* window);
+
 // The window whose SDL id this is, or null.
 platform::Window* FindWindow(uint32_t sdlWindowId);
 
@@ -62,7 +66,8 @@ void Trace(const char* event);
 // Under VESK_TRACE: "first-picture" the first time an unlocked picture (width x height pixels of bitCount bits
 // from memory, rows pitch bytes apart) holds anything but black.
 void TraceFirstPicture(const uint8_t* memory, int pitch, int32_t bitCount, int width, int height);
-// Under VESK_TRACE: "present N" for the first presents and every 300th, from which a watcher works out the rate.
+// Under VESK_TRACE: "present N" for the first presents and every 300th, from which a watcher works out the rate;
+// with VESK_TRACE=presents, for every present.
 void TracePresent();
 
 }  // namespace sdlbackend

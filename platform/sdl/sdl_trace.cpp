@@ -1,6 +1,7 @@
 // Timestamped start-up and presentation events on standard error, for measuring the program from outside.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -48,9 +49,11 @@ void TraceFirstPicture(const uint8_t* memory, int pitch, int32_t bitCount, int w
 
 void TracePresent() {
   static int32_t presents = 0;
+  // VESK_TRACE=presents: every present, for measuring the pacing (bench/realtime/pacing.sh).
+  static const bool every = TraceEnabled() && std::strcmp(std::getenv("VESK_TRACE"), "presents") == 0;
   ++presents;
   // The first presents mark the start; every 300th lets a watcher work out the frame rate.
-  if (TraceEnabled() && (presents <= 3 || presents % kTracePresentInterval == 0)) {
+  if (every || (TraceEnabled() && (presents <= 3 || presents % kTracePresentInterval == 0))) {
     Trace(("present " + std::to_string(presents)).c_str());
   }
 }

@@ -229,6 +229,7 @@ Window* CreateShowWindow(const WindowDescription& description) {
   auto window = std::make_unique<Window>();
   window->native = native;
   window->systemId = sdlbackend::SystemWindowId(native);
+  sdlbackend::Trace("window-created");
   window->procedure = procedure;
   window->style = description.style;
   State().windows.push_back(std::move(window));

@@ -2,6 +2,9 @@
 // and the errors that drawing into a window destroyed that way raises before the program has heard of it.
 #include <SDL.h>
 #include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -68,6 +71,27 @@ std::string WhyDisplayFails() {
                     : "the X server refused the connection";
 #else
   return "";
+#endif
+}
+
+bool RequestFullScreenBeforeMapping(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+    return false;
+  }
+  if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0) return false;
+  // The window manager's protocol: a state set on a window before it is mapped is taken up as it maps it.
+  Display* display = info.info.x11.display;
+  Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+  Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+  XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&fullScreen), 1);
+  return true;
+#else
+  (void)window;
+  return false;
 #endif
 }
 
