@@ -7,13 +7,25 @@
 
 TraceRecorder::~TraceRecorder() {
   if (file_ == nullptr) return;
+  StopWriter();
+  std::fclose(file_);
+}
+
+void TraceRecorder::StopWriter() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
   }
   wake_.notify_one();
   if (writer_.joinable()) writer_.join();
+}
+
+void TraceRecorder::Discard() {
+  if (file_ == nullptr) return;
+  StopWriter();
   std::fclose(file_);
+  file_ = nullptr;
+  std::remove(partialPath_.c_str());
 }
 
 bool TraceRecorder::Open(const std::string& path, const TraceHeader& header, std::string* error) {
@@ -80,12 +92,7 @@ void TraceRecorder::WriteLoop() {
 
 bool TraceRecorder::Finish(const TraceHeader& header, std::string* error) {
   if (file_ == nullptr) return false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    closing_ = true;
-  }
-  wake_.notify_one();
-  if (writer_.joinable()) writer_.join();
+  StopWriter();
   bool ok = !failed_;
   if (!ok) *error = failure_;
   const auto bytes = EncodeTraceHeader(header);

@@ -28,11 +28,14 @@ class TraceRecorder {
   // Writes what is queued, puts header in place of the one Open wrote (the choices may have been made since),
   // closes and renames the file; false with the reason when anything was not written.
   bool Finish(const TraceHeader& header, std::string* error);
+  // Stops the writer and removes the unfinished file.
+  void Discard();
   uint64_t Records() const { return records_; }
 
  private:
   using Block = std::vector<uint8_t>;
   void WriteLoop();
+  void StopWriter();
 
   std::string path_;
   std::string partialPath_;

@@ -49,6 +49,12 @@ void FinishRecording() {
   recording = false;
   const uint32_t flags = kTraceFlagRealTime | (interfaceBlock.soundOn == 0 ? kTraceFlagNosound : 0);
   std::string error;
+  if (recorder.Records() == 0) {
+    // Left in the dialog: nothing was presented, and an empty trace would prove nothing.
+    recorder.Discard();
+    std::fprintf(stderr, "vesk: nothing was presented; no frame trace was written\n");
+    return;
+  }
   if (!recorder.Finish({0, 0, flags}, &error)) {
     std::fprintf(stderr, "vesk: the frame trace was not written completely: %s\n", error.c_str());
     std::fflush(nullptr);
