@@ -2,7 +2,7 @@
 // and the errors that drawing into a window destroyed that way raises before the program has heard of it.
 #include <SDL.h>
 #include <SDL_syswm.h>
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
 #include <X11/Xatom.h>
 #endif
 
@@ -16,9 +16,8 @@ namespace sdlbackend {
 
 namespace {
 
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
 bool windowGone = false;
-
-#if defined(SDL_VIDEO_DRIVER_X11)
 XErrorHandler previousHandler = nullptr;
 
 // A window destroyed by another program goes on receiving the renderer's requests until its destruction is read
@@ -40,7 +39,7 @@ uint64_t SystemWindowId(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return 0;
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   if (info.subsystem == SDL_SYSWM_X11) {
     // Installed last, over whatever a toolkit set up before the show window existed.
     static bool installed = false;
@@ -57,7 +56,7 @@ uint64_t SystemWindowId(SDL_Window* window) {
 }
 
 std::string WhyDisplayFails() {
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   const char* name = SDL_getenv("DISPLAY");
   if (name == nullptr || name[0] == '\0') return "";
   errno = 0;
@@ -75,7 +74,7 @@ std::string WhyDisplayFails() {
 }
 
 bool RequestFullScreenBeforeMapping(SDL_Window* window) {
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
@@ -96,7 +95,7 @@ bool RequestFullScreenBeforeMapping(SDL_Window* window) {
 }
 
 uint64_t DestroyedSystemWindow(const SDL_SysWMmsg* message) {
-#if defined(SDL_VIDEO_DRIVER_X11)
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   if (message != nullptr && message->subsystem == SDL_SYSWM_X11 && message->msg.x11.event.type == DestroyNotify) {
     windowGone = true;
     return static_cast<uint64_t>(message->msg.x11.event.xdestroywindow.window);
