@@ -1,6 +1,7 @@
 // Pixels through the SDL backend and back: a known picture packed in each layout the host writes, blitted at its
 // 4:3 place in a 16:10 window, read back from the renderer with colours and positions checked, bars included.
-// Run on the software renderer and, where a GL context can be made, on the GL one.
+// Run on the software renderer and, where a GL context can be made, on the GL one. And which GL drivers count as
+// rasterising on the CPU, which decides between the two.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "display/pixel_conversion.h"
 #include "platform/display.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer.h"
 #include "platform/window.h"
 
 namespace {
@@ -167,5 +169,21 @@ TEST_P(SdlReadBack, EveryLayoutShowsItsColoursInPlaceBetweenBlackBars) {
 std::string RendererName(const ::testing::TestParamInfo<const char*>& renderer) { return renderer.param; }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, SdlReadBack, ::testing::Values("software", "opengl"), RendererName);
+
+}  // namespace
+
+namespace {
+
+TEST(RendererChoice, OnlyCpuRasterisersCountAsSoftware) {
+  for (const char* software : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa X11 swrast",
+                               "Software Rasterizer", "SwiftShader Device (LLVM 10.0.0)"}) {
+    EXPECT_TRUE(sdlbackend::IsSoftwareRasteriser(software)) << software;
+  }
+  for (const char* hardware : {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)",
+                               "AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
+                               "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", "virgl (Mesa)"}) {
+    EXPECT_FALSE(sdlbackend::IsSoftwareRasteriser(hardware)) << hardware;
+  }
+}
 
 }  // namespace
