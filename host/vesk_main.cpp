@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kBadOptionStatus = 2;
 constexpr int kTraceFailedStatus = 1;
+// A real-time trace's clock is the timer, not simulated vertical blanks; its header names the usual rate.
+constexpr uint32_t kNominalTraceFps = 60;
 
 // GTK's own options, which its initialisation takes off the command line.
 constexpr const char* kToolkitOptions[] = {"--display", "--class", "--name", "--gtk-module", "--g-fatal-warnings",
@@ -55,7 +57,7 @@ void FinishRecording() {
     std::fprintf(stderr, "vesk: nothing was presented; no frame trace was written\n");
     return;
   }
-  if (!recorder.Finish({0, 0, flags}, &error)) {
+  if (!recorder.Finish({kNominalTraceFps, 0, flags}, &error)) {
     std::fprintf(stderr, "vesk: the frame trace was not written completely: %s\n", error.c_str());
     std::fflush(nullptr);
     std::_Exit(kTraceFailedStatus);
@@ -116,7 +118,7 @@ int main(int argc, char** argv) {
 
   if (!tracePath.empty()) {
     std::string error;
-    if (!recorder.Open(tracePath, {0, 0, kTraceFlagRealTime}, &error)) {
+    if (!recorder.Open(tracePath, {kNominalTraceFps, 0, kTraceFlagRealTime}, &error)) {
       std::fprintf(stderr, "vesk: --record-trace: cannot create %s\n", error.c_str());
       return kBadOptionStatus;
     }
