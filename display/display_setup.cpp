@@ -131,4 +131,5 @@ void ResetDisplayState() {
   lockDescription = {};
   setupDescription = {};
   appActive = 0;
+  pictureShape = PictureShape::kStretch;
 }

@@ -10,23 +10,32 @@
 
 int32_t appActive = 0;
 HookOperation messagePump = nullptr;
+PictureShape pictureShape = PictureShape::kStretch;
 
 namespace {
 
-// The backend never looks at the surfaces (headless without picture output): expanding and packing would
-// produce pixels nobody reads.
-bool SurfaceContentUnused() { return (lockDescription.caps & platform::kCapsContentUnused) != 0; }
-
 platform::Rect DestinationRect(const DisplayMode& size) {
+  const platform::Rect picture = PictureRect(pictureShape, size.width, size.height);
   if (interfaceBlock.windowed != 0) {
-    const platform::Point topLeft = platform::ClientToScreen(showWindow, {0, 0});
-    const platform::Point bottomRight = platform::ClientToScreen(showWindow, {size.width, size.height});
+    const platform::Point topLeft = platform::ClientToScreen(showWindow, {picture.left, picture.top});
+    const platform::Point bottomRight = platform::ClientToScreen(showWindow, {picture.right, picture.bottom});
     return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
   }
-  return {0, 0, size.width, size.height};
+  return picture;
 }
 
 }  // namespace
+
+platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height) {
+  if (shape == PictureShape::kStretch || width <= 0 || height <= 0) return {0, 0, width, height};
+  // Wider than 4:3: full height, bars left and right; otherwise full width, bars above and below.
+  const int64_t w = width, h = height;
+  const int32_t pictureWidth = w * 3 > h * 4 ? static_cast<int32_t>(h * 4 / 3) : width;
+  const int32_t pictureHeight = w * 3 > h * 4 ? height : static_cast<int32_t>(w * 3 / 4);
+  const int32_t left = (width - pictureWidth) / 2;
+  const int32_t top = (height - pictureHeight) / 2;
+  return {left, top, left + pictureWidth, top + pictureHeight};
+}
 
 void BlitToScreen() {
   const platform::DisplayResult locked = platform::Lock(workSurface, &lockDescription);
@@ -44,9 +53,7 @@ void BlitToScreen() {
   }
   // In a window the work surface has the desktop's format, which record 0 describes.
   const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable[0] : modeTable[selectedMode];
-  if (!SurfaceContentUnused()) {
-    PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
-  }
+  PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
   platform::Unlock(workSurface);
   const DisplayMode& size = modeTable[selectedMode];
   const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
@@ -62,7 +69,7 @@ void BlitToScreen() {
 
 void PresentFrame() {
   RefreshPalette();
-  if (!SurfaceContentUnused()) ExpandFrame();
+  ExpandFrame();
   if (appActive != 0) BlitToScreen();
   messagePump();
 }

@@ -52,7 +52,8 @@ void AllocateFrameBuffers() {
     EndWithoutDisplay();
   }
   platform::RegisterWindowClass(kWindowClassName, ShowWindowProc);
-  if (dialog.RunModal() != kLaunchRunDemo) throw platform::ProcessExit{0};
+  const int32_t launch = dialog.RunModal();
+  if (launch != kLaunchRunDemo) throw platform::ProcessExit{launch == kLaunchBadChoice ? 2 : 0};
 
   platform::SoundInit(platform::kMixRate, platform::kSoftwareChannels, kSoundOptions);
   LoadMusic();
@@ -109,5 +110,6 @@ void ResetHostState() {
   ResetDisplayState();
   ResetMusicState();
   messagePump = nullptr;
+  framePresented = nullptr;
   presentSource = kSourceStartupFrame;
 }

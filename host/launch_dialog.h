@@ -9,6 +9,9 @@
 // and returns any other value.
 inline constexpr int32_t kLaunchRunDemo = 0;
 inline constexpr int32_t kLaunchExit = 1;
+// The choices given in advance (on the command line) cannot be met; the launch has said why. The program ends
+// with exit status 2.
+inline constexpr int32_t kLaunchBadChoice = 2;
 
 class LaunchDialog {
  public:

@@ -107,8 +107,13 @@ gboolean OnAboutKey(GtkWidget*, GdkEventKey* event, gpointer data) {
   return FALSE;
 }
 
-void RunAboutBox(GtkWindow* owner) {
+// A box destroyed by another program (a window manager's "destroy") is closed as by "Ok".
+void OnAboutDestroyed(AboutBox* box) { CloseAbout(box); }
+
+// Runs the box until "Ok"; *open points at it meanwhile, so that leaving the program can close it too.
+void RunAboutBox(GtkWindow* owner, AboutBox** open) {
   GtkWidget* window = NewDialogWindow(kAboutTitle, 170, 100, owner);
+  g_object_ref(window);
   GtkWidget* fixed = FixedOf(window);
   Place(fixed, gtk_frame_new(nullptr), 4, 6, 162, 60);
   GtkWidget* ok = gtk_button_new_with_label("Ok");
@@ -132,10 +137,15 @@ void RunAboutBox(GtkWindow* owner) {
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnAboutKey), &box);
   // Without a system menu there is no close command either: the box stays until "Ok".
   g_signal_connect(window, "delete-event", G_CALLBACK(gtk_true), nullptr);
+  g_signal_connect_swapped(window, "destroy", G_CALLBACK(OnAboutDestroyed), &box);
   gtk_widget_show_all(window);
+  *open = &box;
   g_main_loop_run(box.loop);
+  *open = nullptr;
+  g_signal_handlers_disconnect_by_data(window, &box);
   g_main_loop_unref(box.loop);
   gtk_widget_destroy(window);
+  g_object_unref(window);
 }
 
 // ---- Launch dialog ----
@@ -147,11 +157,14 @@ struct LaunchView {
   GtkWidget* windowed = nullptr;
   GtkWidget* nosound = nullptr;
   GMainLoop* loop = nullptr;
+  AboutBox* about = nullptr;  // while the About box is open
   int32_t result = kLaunchExit;
 };
 
 void EndLaunch(LaunchView* view, int32_t result) {
   view->result = result;
+  // Leaving (a signal, the dialog destroyed) while the About box is up closes that too.
+  if (view->about != nullptr) CloseAbout(view->about);
   if (g_main_loop_is_running(view->loop)) g_main_loop_quit(view->loop);
 }
 
@@ -167,7 +180,14 @@ void OnRunDemo(LaunchView* view) {
 
 void OnExit(LaunchView* view) { EndLaunch(view, kLaunchExit); }
 
-void OnAbout(LaunchView* view) { RunAboutBox(GTK_WINDOW(view->window)); }
+void OnAbout(LaunchView* view) {
+  if (view->about == nullptr) RunAboutBox(GTK_WINDOW(view->window), &view->about);
+}
+
+// The dialog destroyed by another program: "Exit".
+void OnLaunchDestroyed(LaunchView* view) {
+  if (g_main_loop_is_running(view->loop)) OnExit(view);
+}
 
 gboolean OnLaunchKey(GtkWidget*, GdkEventKey* event, gpointer data) {
   auto* view = static_cast<LaunchView*>(data);
@@ -256,13 +276,25 @@ void FlushPendingEvents() {
 }  // namespace
 
 int32_t GtkLaunchDialog::RunModal() {
+  int32_t presetMode = 0;
+  if (preset_.mode) {
+    presetMode = FindRequestedMode(modeTable, interfaceBlock.modeCount, preset_.mode);
+    if (presetMode < 0) {
+      std::fprintf(stderr, "vesk: --mode: this display does not offer that mode; it offers %s\n",
+                   OfferedModes(modeTable, interfaceBlock.modeCount).c_str());
+      return kLaunchBadChoice;
+    }
+  }
   if (!gtk_init_check(argc_, argv_)) {
     std::fprintf(stderr, "vesk: the launch dialog cannot open: no display\n");
     return kLaunchExit;
   }
   UseDialogFont();
   LaunchView view{LaunchDialogModel(modeTable, interfaceBlock.modeCount)};
+  if (presetMode > 0) view.model.Select(presetMode - 1);
   view.window = NewDialogWindow(kLaunchTitle, 393, 116, nullptr);
+  // Held, so that the window outlives a destruction by another program until the dialog is done with it.
+  g_object_ref(view.window);
   GtkWidget* fixed = FixedOf(view.window);
 
   view.combo = gtk_combo_box_text_new();
@@ -283,11 +315,13 @@ int32_t GtkLaunchDialog::RunModal() {
   GtkWidget* about = gtk_button_new_with_label("About");
   Place(fixed, about, 4, 89, 67, 18);
   view.windowed = gtk_check_button_new_with_label("Windowed");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(view.windowed), preset_.windowed);
   Place(fixed, view.windowed, 162, 23, 51, 12);
   GtkWidget* loop = gtk_check_button_new_with_label("Loop");
   gtk_widget_set_sensitive(loop, LaunchDialogModel::kLoopEnabled);
   Place(fixed, loop, 5, 65, 32, 10);
   view.nosound = gtk_check_button_new_with_label("Nosound");
+  gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(view.nosound), preset_.nosound);
   Place(fixed, view.nosound, 77, 65, 45, 10);
 
   // Tab order is creation order, skipping the controls without a tab stop.
@@ -306,6 +340,7 @@ int32_t GtkLaunchDialog::RunModal() {
   g_signal_connect_swapped(about, "clicked", G_CALLBACK(OnAbout), &view);
   g_signal_connect(view.window, "key-press-event", G_CALLBACK(OnLaunchKey), &view);
   g_signal_connect(view.window, "delete-event", G_CALLBACK(OnLaunchDelete), &view);
+  g_signal_connect_swapped(view.window, "destroy", G_CALLBACK(OnLaunchDestroyed), &view);
   gtk_widget_show_all(view.window);
   // No control takes the focus at the start; Enter then means "Run Demo".
   gtk_window_set_focus(GTK_WINDOW(view.window), nullptr);
@@ -313,8 +348,10 @@ int32_t GtkLaunchDialog::RunModal() {
     SignalsAsExit signals(&view);
     g_main_loop_run(view.loop);
   }
+  g_signal_handlers_disconnect_by_data(view.window, &view);
   g_main_loop_unref(view.loop);
   gtk_widget_destroy(view.window);
+  g_object_unref(view.window);
   FlushPendingEvents();
   return view.result;
 }

@@ -9,6 +9,8 @@
 #include "platform/sound.h"
 #include "platform/timer.h"
 
+HookOperation framePresented = nullptr;
+
 intptr_t ShowWindowProc(const platform::Message& message) {
   switch (message.kind) {
     case platform::MessageKind::kDestroy:
@@ -27,6 +29,7 @@ intptr_t ShowWindowProc(const platform::Message& message) {
 }
 
 void PumpMessages() {
+  if (framePresented != nullptr) framePresented();
   platform::Message message;
   while (platform::PeekMessage(&message)) {
     if (message.kind == platform::MessageKind::kQuit) {
@@ -36,6 +39,7 @@ void PumpMessages() {
     platform::TranslateMessage(message);
     platform::DispatchMessage(message);
   }
+  PublishTimeCounter();
 }
 
 void ShutDownForQuit() {

@@ -2,6 +2,7 @@
 #include "host/music.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "core/interface_block.h"
 #include "display/display_setup.h"
@@ -12,6 +13,14 @@ platform::Song* songHandle = nullptr;
 int32_t musicOrder = 0;
 uint32_t musicPollCount = 0;
 uint32_t timerId = 0;
+int32_t (*musicOrderSource)() = nullptr;
+
+namespace {
+
+std::atomic<bool> clockHeld{false};  // set before the timer starts
+std::atomic<uint32_t> timerCount{0};  // the timer thread's count while the clock is held
+
+}  // namespace
 
 void LoadMusic() {
   const platform::Resource module = platform::FindResource(kModuleResourceName);
@@ -24,6 +33,7 @@ void StartMusic() {
   platform::SetPanSeparation(songHandle, 0.0f);
   platform::PlaySong(songHandle);
   if (interfaceBlock.soundOn == 0) platform::SetMasterVolume(songHandle, 0);
+  PublishTimeCounter();
 }
 
 void StopMusic() {
@@ -36,12 +46,22 @@ void FreeMusic() {
 }
 
 void PollMusicPosition() {
-  musicOrder = platform::GetOrder(songHandle);
+  musicOrder = musicOrderSource != nullptr ? musicOrderSource() : platform::GetOrder(songHandle);
   ++musicPollCount;
 }
 
 void TimerTick(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
-  interfaceBlock.timeCounter.fetch_add(kCounterPerPeriod, std::memory_order_relaxed);
+  std::atomic<uint32_t>& counter = clockHeld ? timerCount : interfaceBlock.timeCounter;
+  counter.fetch_add(kCounterPerPeriod, std::memory_order_relaxed);
+}
+
+void HoldClockAtFrameBoundaries(bool held) {
+  timerCount.store(interfaceBlock.timeCounter.load(std::memory_order_relaxed), std::memory_order_relaxed);
+  clockHeld = held;
+}
+
+void PublishTimeCounter() {
+  if (clockHeld) interfaceBlock.timeCounter.store(timerCount.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 void ResetMusicState() {
@@ -49,4 +69,7 @@ void ResetMusicState() {
   musicOrder = 0;
   musicPollCount = 0;
   timerId = 0;
+  musicOrderSource = nullptr;
+  clockHeld = false;
+  timerCount.store(0, std::memory_order_relaxed);
 }

@@ -26,6 +26,15 @@ void StopMusic();
 // Frees the module; says "FreeSong" when that fails. The handle is forgotten either way.
 void FreeMusic();
 void PollMusicPosition();
+// Where PollMusicPosition reads the order; null (the default) asks the sound layer about songHandle. A replay of a
+// recorded run answers with the recorded orders instead.
+extern int32_t (*musicOrderSource)();
 void TimerTick(uint32_t timerId, uint32_t message, uintptr_t user, uintptr_t reserved1, uintptr_t reserved2);
+// With the clock held at frame boundaries, TimerTick counts into the timer's own count and timeCounter changes
+// only when PublishTimeCounter copies that count over: at the end of every present and when the music starts.
+// Between two presents the core then reads one value, the one recorded with the frame it draws. Off by default:
+// timeCounter then follows the timer directly.
+void HoldClockAtFrameBoundaries(bool held);
+void PublishTimeCounter();
 // Every variable above back to its start value.
 void ResetMusicState();

@@ -45,10 +45,6 @@ inline constexpr uint32_t kCapsComplex = 0x8;
 inline constexpr uint32_t kCapsFlip = 0x10;
 inline constexpr uint32_t kCapsOffscreenPlain = 0x40;
 inline constexpr uint32_t kCapsPrimarySurface = 0x200;
-// Set by a backend in the description it returns from CreateSurface when nothing will ever look at what is
-// written into its surfaces (the headless backend with no picture output): the host may then skip the work of
-// filling them, though it still locks, unlocks and blits in the usual order.
-inline constexpr uint32_t kCapsContentUnused = 0x80000000u;
 
 inline constexpr uint32_t kSurfaceDescriptionSize = 108;
 

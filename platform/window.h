@@ -55,7 +55,6 @@ struct WindowDescription {
 };
 
 // Show commands for ShowWindow.
-inline constexpr int32_t kShowNormal = 1;
 inline constexpr int32_t kShowShow = 5;
 inline constexpr int32_t kShowDefault = 10;
 
@@ -77,7 +76,10 @@ int32_t ShowCursor(bool show);
 // A modal box with an OK button. owner may be null; a null caption gives the system's default caption.
 void MessageBox(Window* owner, const char* text, const char* caption);
 
-// Takes the next message off the queue; false when there is none. Never waits.
+// Takes the next message off the queue; false when there is none. Never waits for a message. It is called at the
+// end of every present, so a backend that presents in real time keeps the frame loop to the display's rate here
+// when the frame presented nothing (the program is not active): the SDL backend then sleeps until the next refresh
+// slot before it answers "none", instead of letting the show spin.
 bool PeekMessage(Message* message);
 void TranslateMessage(const Message& message);
 // Hands the message to its window's procedure and returns what that returns.

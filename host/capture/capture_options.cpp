@@ -48,6 +48,9 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   app.add_option("--video", options.videoFile, "Write an H.264/AAC video (needs the ffmpeg program)");
   app.add_option("--audio", options.audioFile, "Write the sound as a 16-bit stereo WAV file");
   app.add_option("--trace", options.traceFile, "Write the frame trace (see docs/trace-format.md); - for stdout");
+  app.add_option("--verify", options.verifyFile,
+                 "Replay a frame trace (vesk --record-trace, or --trace) through the show and compare every frame;\n"
+                 "exit 0 when all match, 1 on a difference, 2 when the file is not a whole trace");
   auto* fromOption = app.add_option("--from", from, "Write only from this simulated second on")
                          ->check(CLI::NonNegativeNumber);
   auto* toOption = app.add_option("--to", to, "Write only before this simulated second")->check(CLI::PositiveNumber);

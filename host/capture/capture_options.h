@@ -17,6 +17,7 @@ struct CaptureOptions {
   std::string traceFile;   // "-" for standard output
   std::optional<double> fromSeconds;
   std::optional<double> toSeconds;
+  std::string verifyFile;  // a frame trace to replay and check instead of capturing
   bool progress = true;    // a progress bar when standard error is a terminal
 };
 

@@ -9,6 +9,8 @@
 inline constexpr char kTraceMagic[8] = {'S', 'H', 'O', 'W', 'T', 'R', 'C', '1'};
 inline constexpr uint32_t kTraceVersion = 1;
 inline constexpr uint32_t kTraceFlagNosound = 1;
+// Recorded by the real-time program: the clock came from its timer, not from simulated vertical blanks.
+inline constexpr uint32_t kTraceFlagRealTime = 2;
 inline constexpr size_t kTraceHeaderBytes = 32;
 inline constexpr size_t kTraceRecordFieldsBytes = 16;
 inline constexpr size_t kTraceRecordBytes = kTraceRecordFieldsBytes + kPaletteBytes + kFrameBytes;

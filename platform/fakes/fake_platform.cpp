@@ -132,29 +132,25 @@ void Reset() {
   In().songLoaded = false;
 }
 
-void Post(platform::MessageKind kind, uint32_t wParam) { In().queue.push_back({In().lastWindow, kind, wParam}); }
+namespace {
 
+// Delivers timer periods to the running timer, if any: each present moves the fake clock on.
 void FireTimer(uint32_t periods) {
   for (uint32_t i = 0; i < periods && In().timer != nullptr; ++i) In().timer(1, 0, 0, 0, 0);
 }
 
+}  // namespace
+
+void Post(platform::MessageKind kind, uint32_t wParam) { In().queue.push_back({In().lastWindow, kind, wParam}); }
+
+
 bool TimerRunning() { return In().timer != nullptr; }
-platform::Window* LastWindow() { return In().lastWindow; }
 
 int Count(const std::string& prefix) {
   return static_cast<int>(std::count_if(State().calls.begin(), State().calls.end(),
                                         [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
 }
 
-std::vector<std::string> CallsWithout(const std::vector<std::string>& prefixes) {
-  std::vector<std::string> kept;
-  for (const std::string& c : State().calls) {
-    if (std::none_of(prefixes.begin(), prefixes.end(), [&](const std::string& p) { return c.rfind(p, 0) == 0; })) {
-      kept.push_back(c);
-    }
-  }
-  return kept;
-}
 
 }  // namespace fake
 

@@ -66,13 +66,8 @@ FakeState& State();
 void Reset();
 // Queues a message for the show window (the last window created).
 void Post(platform::MessageKind kind, uint32_t wParam = 0);
-// Delivers timer periods to the running timer, if any.
-void FireTimer(uint32_t periods);
 bool TimerRunning();
-platform::Window* LastWindow();
 // Calls whose text starts with prefix.
 int Count(const std::string& prefix);
-// The recorded calls, without the ones whose text starts with any of the prefixes given.
-std::vector<std::string> CallsWithout(const std::vector<std::string>& prefixes);
 
 }  // namespace fake

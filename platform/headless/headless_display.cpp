@@ -109,7 +109,6 @@ void FillDescription(const Surface& surface, SurfaceDescription* description) {
   description->height = surface.height;
   description->pitch = surface.pitch;
   description->format = surface.format;
-  if (!State().settings.pixelsWanted) description->caps |= platform::kCapsContentUnused;
 }
 
 bool Valid(Surface* surface) { return surface != nullptr && Objects().surfaces.count(surface) != 0; }

@@ -9,6 +9,10 @@ constexpr int32_t kAssumedRefreshRate = 60;
 // Presents this many times in a row well under a period apart mean the renderer does not wait for the display;
 // a renderer that does may still return early now and then while its queue fills.
 constexpr int32_t kFastPresentsBeforePacing = 8;
+// Over this many presents, a mean interval under 97% of the period is a renderer running ahead of the display; one
+// that waits keeps to the period, or falls behind it when drawing takes longer.
+constexpr int32_t kMeanWindow = 30;
+constexpr int32_t kMeanPercent = 97;
 
 }  // namespace
 
@@ -32,11 +36,18 @@ void FramePacer::Presented(TimePoint now) {
   if (presentedBefore_ && !pacing_) {
     const bool fast = (now - lastPresent_) * 4 < period_ * 3;
     fastPresents_ = fast ? fastPresents_ + 1 : 0;
+    if (++windowPresents_ == kMeanWindow) {
+      const bool ahead = (now - windowStart_) * 100 < period_ * (kMeanPercent * kMeanWindow);
+      fastPresents_ = ahead ? kFastPresentsBeforePacing : fastPresents_;
+      windowPresents_ = 0;
+      windowStart_ = now;
+    }
     if (fastPresents_ >= kFastPresentsBeforePacing) {
       pacing_ = true;
       slot_ = now;
     }
   }
+  if (!presentedBefore_) windowStart_ = now;
   presentedBefore_ = true;
   lastPresent_ = now;
 }

@@ -15,7 +15,9 @@ class FramePacer {
   // A display that reports no rate (0) is taken as 60 Hz.
   void SetRefreshRate(int32_t hertz);
   Duration Period() const { return period_; }
-  // Whether presents are being paced here, having been seen to return faster than the display refreshes.
+  // Whether presents are being paced here, having been seen to return faster than the display refreshes: many in a
+  // row well under a period apart (a renderer that never waits), or a run of them a little faster than the display
+  // on average (one that says it waits for the vertical blank but does not, as GL on a CPU rasteriser).
   bool Pacing() const { return pacing_; }
 
   // How long to wait before the next present: nothing while the renderer itself waits for the vertical blank.
@@ -35,6 +37,8 @@ class FramePacer {
   bool pacing_ = false;
   bool presentedBefore_ = false;
   int32_t fastPresents_ = 0;
+  int32_t windowPresents_ = 0;  // presents since windowStart_
+  TimePoint windowStart_{};
   TimePoint lastPresent_{};
   TimePoint slot_{};
 };

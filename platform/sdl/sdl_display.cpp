@@ -1,8 +1,10 @@
 // The display service over SDL: the display's modes, a full-screen or windowed renderer, streaming textures as
-// surfaces, and the stretching blit that presents them.
+// surfaces, and the stretching blit that presents them. The backend owns every object it hands out; the host's
+// Release gives up a reference, and the last one destroys the object.
 #include <SDL.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "platform/sdl/frame_pacer.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_pixel_format.h"
+#include "platform/sdl/sdl_renderer.h"
 
 namespace platform {
 
@@ -20,18 +23,18 @@ struct Clipper {
 };
 
 struct Surface {
-  DisplayObject* owner = nullptr;
+  DisplayObject* owner = nullptr;  // null once the display object is released: the surface only answers "lost"
   bool primary = false;
   int32_t width = 0;
   int32_t height = 0;
   PixelFormat format = {};
   int32_t references = 1;
-  SDL_Texture* texture = nullptr;  // work surfaces; null while lost
+  sdlbackend::TexturePtr texture;  // work surfaces; null while lost
   bool locked = false;
   uint8_t* lockedMemory = nullptr;
   int lockedPitch = 0;
-  Surface* backBuffer = nullptr;   // a primary's flipping chain holds one reference to it
-  Clipper* clipper = nullptr;
+  Surface* backBuffer = nullptr;  // a primary's flipping chain holds one reference to it
+  Clipper* clipper = nullptr;     // a primary holds one reference to its clipper
 };
 
 struct DisplayObject {
@@ -39,19 +42,17 @@ struct DisplayObject {
   bool exclusive = false;
   bool fullScreen = false;
   SDL_DisplayMode fullScreenMode = {};
-  SDL_Renderer* renderer = nullptr;
+  sdlbackend::RendererPtr renderer;
   bool lost = false;
-  std::vector<Surface*> surfaces;  // every live surface, so that releasing the object can orphan them
   sdlbackend::FramePacer pacer;
   bool presentedSincePump = false;
-  int32_t presents = 0;
-  bool pictureSeen = false;
 };
 
 }  // namespace platform
 
 namespace {
 
+using platform::Clipper;
 using platform::DisplayObject;
 using platform::DisplayResult;
 using platform::Surface;
@@ -60,9 +61,26 @@ using platform::Surface;
 constexpr int32_t kPictureWidth = 320;
 constexpr int32_t kPictureHeight = 200;
 constexpr int kDisplayIndex = 0;
-constexpr int32_t kTracePresentInterval = 300;
 
-DisplayObject* current = nullptr;
+// Everything the backend has handed out, owned here until its last reference is given up.
+struct Objects {
+  std::vector<std::unique_ptr<DisplayObject>> displays;
+  std::vector<std::unique_ptr<Surface>> surfaces;
+  std::vector<std::unique_ptr<Clipper>> clippers;
+  DisplayObject* current = nullptr;  // the newest display object, which the window side and the pump ask about
+  sdlbackend::ReadBack* readBack = nullptr;
+};
+
+Objects& Owned() {
+  static Objects* objects = new Objects;
+  return *objects;
+}
+
+template <typename T>
+void Forget(std::vector<std::unique_ptr<T>>& list, const T* object) {
+  list.erase(std::remove_if(list.begin(), list.end(), [object](const auto& p) { return p.get() == object; }),
+             list.end());
+}
 
 std::vector<SDL_DisplayMode> ListDisplayModes() {
   std::vector<SDL_DisplayMode> modes;
@@ -85,25 +103,21 @@ void Describe(platform::SurfaceDescription* description, int32_t width, int32_t 
 }
 
 bool CreateTexture(DisplayObject* object, Surface* surface) {
-  surface->texture = SDL_CreateTexture(object->renderer, sdlbackend::PackingTextureFormat(surface->format),
-                                       SDL_TEXTUREACCESS_STREAMING, surface->width, surface->height);
+  surface->texture.reset(SDL_CreateTexture(object->renderer.get(), sdlbackend::PackingTextureFormat(surface->format),
+                                           SDL_TEXTUREACCESS_STREAMING, surface->width, surface->height));
   if (surface->texture == nullptr) return false;
-  SDL_SetTextureScaleMode(surface->texture, SDL_ScaleModeNearest);
+  SDL_SetTextureScaleMode(surface->texture.get(), SDL_ScaleModeNearest);
   return true;
 }
 
-void DestroyTextures(DisplayObject* object) {
-  for (Surface* surface : object->surfaces) {
-    if (surface->texture != nullptr) SDL_DestroyTexture(surface->texture);
-    surface->texture = nullptr;
+// Textures go before the renderer that made them.
+void DestroyRenderer(DisplayObject* object) {
+  for (const std::unique_ptr<Surface>& surface : Owned().surfaces) {
+    if (surface->owner != object) continue;
+    surface->texture.reset();
     surface->locked = false;
   }
-}
-
-void DestroyRenderer(DisplayObject* object) {
-  DestroyTextures(object);
-  if (object->renderer != nullptr) SDL_DestroyRenderer(object->renderer);
-  object->renderer = nullptr;
+  object->renderer.reset();
 }
 
 int32_t RefreshRate(const DisplayObject* object) {
@@ -115,33 +129,24 @@ int32_t RefreshRate(const DisplayObject* object) {
 bool CreateRenderer(DisplayObject* object) {
   SDL_Window* native = object->window != nullptr ? object->window->native : nullptr;
   if (native == nullptr) return false;
-  object->renderer = SDL_CreateRenderer(native, -1, SDL_RENDERER_PRESENTVSYNC);
-  if (object->renderer == nullptr) object->renderer = SDL_CreateRenderer(native, -1, 0);
+  object->renderer = sdlbackend::CreateShowRenderer(native);
   if (object->renderer == nullptr) return false;
-  SDL_SetRenderDrawColor(object->renderer, 0, 0, 0, SDL_ALPHA_OPAQUE);
+  SDL_SetRenderDrawColor(object->renderer.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
   object->pacer.SetRefreshRate(RefreshRate(object));
-  if (sdlbackend::TraceEnabled()) {
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(object->renderer, &info) == 0) {
-      std::string event = std::string("renderer ") + info.name;
-      sdlbackend::Trace(event.c_str());
-    }
-  }
   return true;
 }
 
-Surface* NewWorkSurface(DisplayObject* object, int32_t width, int32_t height, const platform::PixelFormat& format) {
-  auto* surface = new Surface{};
+Surface* NewSurface(DisplayObject* object, bool primary, int32_t width, int32_t height,
+                    const platform::PixelFormat& format) {
+  auto surface = std::make_unique<Surface>();
   surface->owner = object;
+  surface->primary = primary;
   surface->width = width;
   surface->height = height;
   surface->format = format;
-  if (!CreateTexture(object, surface)) {
-    delete surface;
-    return nullptr;
-  }
-  object->surfaces.push_back(surface);
-  return surface;
+  if (!primary && !CreateTexture(object, surface.get())) return nullptr;
+  Owned().surfaces.push_back(std::move(surface));
+  return Owned().surfaces.back().get();
 }
 
 // The size and format of what the primary surface shows: the chosen mode in full screen, else the desktop.
@@ -180,25 +185,18 @@ SDL_Rect MapDestination(const DisplayObject* object, const platform::Rect& rect,
   return {left, top, right - left, bottom - top};
 }
 
-// Under VESK_TRACE: whether the locked picture holds anything but black, until the first time it does.
-bool PictureIsBlack(const Surface* surface, const uint8_t* memory, int pitch, int width, int height) {
-  const int bytesPerPixel = surface->format.bitCount == 32 ? 4 : surface->format.bitCount == 24 ? 3 : 2;
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = memory + static_cast<ptrdiff_t>(y) * pitch;
-    for (int x = 0; x < width; ++x) {
-      const uint8_t* pixel = row + x * bytesPerPixel;
-      // The fourth byte of a 32-bit pixel is never written.
-      const int colourBytes = bytesPerPixel == 4 ? 3 : bytesPerPixel;
-      for (int b = 0; b < colourBytes; ++b) {
-        if (pixel[b] != 0) return false;
-      }
-    }
-  }
-  return true;
+void ReleaseClipper(Clipper* clipper) {
+  if (clipper != nullptr && --clipper->references <= 0) Forget(Owned().clippers, clipper);
 }
 
-void ReleaseClipper(platform::Clipper* clipper) {
-  if (clipper != nullptr && --clipper->references <= 0) delete clipper;
+// What the renderer drew, before it is presented (a presented picture is undefined on some renderers).
+void ReadBackOutput(SDL_Renderer* renderer, sdlbackend::ReadBack* readBack, int width, int height) {
+  readBack->width = width;
+  readBack->height = height;
+  readBack->pixels.assign(static_cast<size_t>(width) * height * 4, 0);
+  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, readBack->pixels.data(), width * 4) != 0) {
+    readBack->pixels.clear();
+  }
 }
 
 }  // namespace
@@ -206,16 +204,18 @@ void ReleaseClipper(platform::Clipper* clipper) {
 namespace sdlbackend {
 
 void ForgetWindowRenderer(platform::Window* window) {
+  DisplayObject* current = Owned().current;
   if (current == nullptr || current->window != window) return;
   DestroyRenderer(current);
   current->lost = true;
 }
 
 void MarkDisplayLost() {
-  if (current != nullptr) current->lost = true;
+  if (Owned().current != nullptr) Owned().current->lost = true;
 }
 
 bool TakePresentedSinceLastPump() {
+  DisplayObject* current = Owned().current;
   if (current == nullptr || current->renderer == nullptr) return true;
   const bool presented = current->presentedSincePump;
   current->presentedSincePump = false;
@@ -223,9 +223,12 @@ bool TakePresentedSinceLastPump() {
 }
 
 void PaceFrameWithoutPresent() {
+  DisplayObject* current = Owned().current;
   if (current == nullptr || current->renderer == nullptr) return;
   std::this_thread::sleep_for(current->pacer.WaitWithoutPresent(FramePacer::Clock::now()));
 }
+
+void ReadBackNextPresent(ReadBack* readBack) { Owned().readBack = readBack; }
 
 }  // namespace sdlbackend
 
@@ -235,8 +238,9 @@ DisplayResult DirectDrawCreate(DisplayObject** object) {
   if (object == nullptr) return kDisplayInvalidParams;
   *object = nullptr;
   if (!sdlbackend::StartVideo()) return kDisplayGenericError;
-  current = new DisplayObject{};
-  *object = current;
+  Owned().displays.push_back(std::make_unique<DisplayObject>());
+  Owned().current = Owned().displays.back().get();
+  *object = Owned().current;
   sdlbackend::Trace("display-created");
   return kDisplayOk;
 }
@@ -279,9 +283,22 @@ DisplayResult SetDisplayMode(DisplayObject* object, int32_t width, int32_t heigh
     SDL_Window* native = object->window->native;
     if (SDL_SetWindowDisplayMode(native, &entry.mode) != 0) return kDisplayUnsupportedMode;
     SDL_SetWindowSize(native, width, height);
-    if (SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN) != 0) return kDisplayUnsupportedMode;
+    // The desktop's own mode needs no switch: the pop-up covers the display and the window manager is asked to
+    // keep it full screen as it maps it. SDL's full screen would wait a tenth of a second for a window manager
+    // to answer when the window is shown, which without one (a virtual display) never comes.
+    SDL_DisplayMode desktop;
+    SDL_Rect bounds;
+    const bool desktopMode = SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0 && desktop.w == width &&
+                             desktop.h == height && sdlbackend::DescribeFormat(desktop.format).bitCount == bitCount &&
+                             SDL_GetDisplayBounds(kDisplayIndex, &bounds) == 0;
+    if (desktopMode) SDL_SetWindowPosition(native, bounds.x, bounds.y);
+    if (!(desktopMode && sdlbackend::RequestFullScreenBeforeMapping(native)) &&
+        SDL_SetWindowFullscreen(native, SDL_WINDOW_FULLSCREEN) != 0) {
+      return kDisplayUnsupportedMode;
+    }
     object->fullScreen = true;
     object->fullScreenMode = entry.mode;
+    sdlbackend::Trace("full-screen-set");
     return kDisplayOk;
   }
   return kDisplayUnsupportedMode;
@@ -298,17 +315,11 @@ DisplayResult CreateSurface(DisplayObject* object, SurfaceDescription* descripti
     PixelFormat format;
     if (!ScreenFormat(object, &width, &height, &format)) return kDisplayGenericError;
     if (object->renderer == nullptr && !CreateRenderer(object)) return kDisplayGenericError;
-    auto* primary = new Surface{};
-    primary->owner = object;
-    primary->primary = true;
-    primary->width = width;
-    primary->height = height;
-    primary->format = format;
-    object->surfaces.push_back(primary);
+    Surface* primary = NewSurface(object, true, width, height, format);
     const bool chain = (description->caps & kCapsFlip) != 0 && (description->flags & kDescBackBufferCount) != 0 &&
                        description->backBufferCount > 0;
     if (chain) {
-      primary->backBuffer = NewWorkSurface(object, width, height, format);
+      primary->backBuffer = NewSurface(object, false, width, height, format);
       if (primary->backBuffer == nullptr) {
         Release(primary);
         return kDisplayGenericError;
@@ -331,7 +342,7 @@ DisplayResult CreateSurface(DisplayObject* object, SurfaceDescription* descripti
       if (SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) != 0) return kDisplayGenericError;
       format = sdlbackend::DescribeFormat(desktop.format);
     }
-    Surface* work = NewWorkSurface(object, description->width, description->height, format);
+    Surface* work = NewSurface(object, false, description->width, description->height, format);
     if (work == nullptr) return kDisplayGenericError;
     Describe(description, work->width, work->height, format);
     *surface = work;
@@ -352,7 +363,8 @@ DisplayResult GetAttachedSurface(Surface* primary, uint32_t caps, Surface** atta
 DisplayResult CreateClipper(DisplayObject* object, Clipper** clipper) {
   if (object == nullptr) return kDisplayInvalidObject;
   if (clipper == nullptr) return kDisplayInvalidParams;
-  *clipper = new Clipper{};
+  Owned().clippers.push_back(std::make_unique<Clipper>());
+  *clipper = Owned().clippers.back().get();
   return kDisplayOk;
 }
 
@@ -375,14 +387,14 @@ DisplayResult Lock(Surface* surface, SurfaceDescription* description) {
   if (surface == nullptr || description == nullptr || surface->primary) return kDisplayInvalidParams;
   DisplayObject* object = surface->owner;
   if (object == nullptr || object->lost || surface->texture == nullptr) return kDisplaySurfaceLost;
+  // Locked twice without an unlock between: the surface is busy, not lost.
+  if (surface->locked) return kDisplayGenericError;
   // Only the corner the picture is packed into is locked, so that unlocking uploads just that; the memory and
   // pitch are still those of the whole surface from its first byte.
   const SDL_Rect corner = {0, 0, std::min(surface->width, kPictureWidth), std::min(surface->height, kPictureHeight)};
   void* pixels = nullptr;
   int pitch = 0;
-  // Locked twice without an unlock between: the surface is busy, not lost.
-  if (surface->locked) return kDisplayGenericError;
-  if (SDL_LockTexture(surface->texture, &corner, &pixels, &pitch) != 0) {
+  if (SDL_LockTexture(surface->texture.get(), &corner, &pixels, &pitch) != 0) {
     object->lost = true;
     return kDisplaySurfaceLost;
   }
@@ -398,14 +410,9 @@ DisplayResult Lock(Surface* surface, SurfaceDescription* description) {
 
 DisplayResult Unlock(Surface* surface) {
   if (surface == nullptr || !surface->locked || surface->texture == nullptr) return kDisplayInvalidParams;
-  DisplayObject* object = surface->owner;
-  if (sdlbackend::TraceEnabled() && object != nullptr && !object->pictureSeen &&
-      !PictureIsBlack(surface, surface->lockedMemory, surface->lockedPitch, std::min(surface->width, kPictureWidth),
-                      std::min(surface->height, kPictureHeight))) {
-    object->pictureSeen = true;
-    sdlbackend::Trace("first-picture");
-  }
-  SDL_UnlockTexture(surface->texture);
+  sdlbackend::TraceFirstPicture(surface->lockedMemory, surface->lockedPitch, surface->format.bitCount,
+                                std::min(surface->width, kPictureWidth), std::min(surface->height, kPictureHeight));
+  SDL_UnlockTexture(surface->texture.get());
   surface->locked = false;
   return kDisplayOk;
 }
@@ -425,29 +432,28 @@ DisplayResult Blt(Surface* destination, const Rect& destRect, Surface* source, c
       object->window == nullptr || object->window->native == nullptr) {
     return kDisplaySurfaceLost;
   }
+  SDL_Renderer* renderer = object->renderer.get();
   int outputWidth = 0, outputHeight = 0;
-  if (SDL_GetRendererOutputSize(object->renderer, &outputWidth, &outputHeight) != 0) return kDisplaySurfaceLost;
+  if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return kDisplaySurfaceLost;
   const SDL_Rect from = {sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
                          sourceRect.bottom - sourceRect.top};
   const SDL_Rect to = MapDestination(object, destRect, outputWidth, outputHeight);
-  if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) {
-    SDL_RenderClear(object->renderer);
-  }
-  if (SDL_RenderCopy(object->renderer, source->texture, &from, &to) != 0) {
+  // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
+  if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) SDL_RenderClear(renderer);
+  if (SDL_RenderCopy(renderer, source->texture.get(), &from, &to) != 0) {
     object->lost = true;
     return kDisplaySurfaceLost;
   }
-  SDL_RenderPresent(object->renderer);
+  if (sdlbackend::ReadBack* readBack = Owned().readBack) {
+    Owned().readBack = nullptr;
+    ReadBackOutput(renderer, readBack, outputWidth, outputHeight);
+  }
+  SDL_RenderPresent(renderer);
   const bool wasPacing = object->pacer.Pacing();
   object->pacer.Presented(sdlbackend::FramePacer::Clock::now());
   if (!wasPacing && object->pacer.Pacing()) sdlbackend::Trace("pacing-to-refresh-rate");
   object->presentedSincePump = true;
-  ++object->presents;
-  // The first presents mark the start; every 300th lets a watcher work out the frame rate.
-  if (sdlbackend::TraceEnabled() && (object->presents <= 3 || object->presents % kTracePresentInterval == 0)) {
-    const std::string event = "present " + std::to_string(object->presents);
-    sdlbackend::Trace(event.c_str());
-  }
+  sdlbackend::TracePresent();
   return kDisplayOk;
 }
 
@@ -457,8 +463,8 @@ DisplayResult Restore(Surface* surface) {
   if (!object->lost && object->renderer != nullptr) return kDisplayOk;
   DestroyRenderer(object);
   if (!CreateRenderer(object)) return kDisplaySurfaceLost;
-  for (Surface* work : object->surfaces) {
-    if (!work->primary && !CreateTexture(object, work)) return kDisplaySurfaceLost;
+  for (const std::unique_ptr<Surface>& work : Owned().surfaces) {
+    if (work->owner == object && !work->primary && !CreateTexture(object, work.get())) return kDisplaySurfaceLost;
   }
   object->lost = false;
   return kDisplayOk;
@@ -472,27 +478,25 @@ void Release(Surface* surface) {
     Release(surface->backBuffer);
     ReleaseClipper(surface->clipper);
   }
-  if (surface->owner != nullptr) {
-    std::vector<Surface*>& list = surface->owner->surfaces;
-    list.erase(std::remove(list.begin(), list.end(), surface), list.end());
-  }
-  if (surface->texture != nullptr) SDL_DestroyTexture(surface->texture);
-  delete surface;
+  Forget(Owned().surfaces, surface);
 }
 
 void Release(DisplayObject* object) {
   if (object == nullptr) return;
   DestroyRenderer(object);
   // Surfaces the host still holds outlive the object's textures; they only answer "lost" from now on.
-  for (Surface* surface : object->surfaces) surface->owner = nullptr;
-  object->surfaces.clear();
+  for (const std::unique_ptr<Surface>& surface : Owned().surfaces) {
+    if (surface->owner == object) surface->owner = nullptr;
+  }
   if (object->fullScreen && object->window != nullptr && object->window->native != nullptr) {
     // Leaving full screen gives the display its own mode back; the pop-up served only the exclusive mode.
     SDL_SetWindowFullscreen(object->window->native, 0);
     SDL_HideWindow(object->window->native);
+  } else if (object->fullScreen && object->window != nullptr && object->window->orphan != nullptr) {
+    SDL_SetWindowFullscreen(object->window->orphan, 0);
   }
-  if (current == object) current = nullptr;
-  delete object;
+  if (Owned().current == object) Owned().current = nullptr;
+  Forget(Owned().displays, object);
 }
 
 }  // namespace platform

@@ -121,12 +121,17 @@ bool SoundInit(int32_t mixRate, int32_t /*channels*/, uint32_t /*flags*/) {
   state.open = true;
   state.closing = false;
   state.output = std::thread(RunOutput, &state);
+  sdlbackend::Trace("sound-started");
   return true;
 }
 
 void SoundClose() { CloseOutput(); }
 
-Song* LoadSongMemory(const void* data, uint32_t length) { return State().mixer.Load(data, length); }
+Song* LoadSongMemory(const void* data, uint32_t length) {
+  Song* song = State().mixer.Load(data, length);
+  sdlbackend::Trace("song-loaded");
+  return song;
+}
 bool SetPanSeparation(Song* song, float separation) { return State().mixer.SetPanSeparation(song, separation); }
 bool PlaySong(Song* song) { return State().mixer.Play(song); }
 bool SetMasterVolume(Song* song, int32_t volume) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer.h"
 #include "platform/window.h"
 
 namespace {
@@ -84,6 +85,44 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
   }
 }
 
+bool windowDestroyedByOthers = false;
+
+// Which display the program tried, for the messages that say why it could not open one.
+std::string DisplayName() {
+  const char* x = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  if (x != nullptr && x[0] != '\0') return std::string("\"") + x + "\" (DISPLAY)";
+  if (wayland != nullptr && wayland[0] != '\0') return std::string("\"") + wayland + "\" (WAYLAND_DISPLAY)";
+  return "none named (DISPLAY and WAYLAND_DISPLAY are not set)";
+}
+
+// At exit. SDL would tidy up a window another program destroyed, and the window system's errors for it would end
+// the program at its last step; the window system frees what is left of it when the program disconnects.
+void QuitSdl() {
+  if (windowDestroyedByOthers) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    return;
+  }
+  SDL_Quit();
+}
+
+// Another program destroyed the window (a window manager's "destroy", xdotool windowclose): SDL goes on drawing
+// into nothing, so the window hears of its destruction here, as it would from DestroyWindow, and is forgotten.
+// Its SDL record is left alone; there is no window left to give back.
+void TranslateSystemEvent(const SDL_SysWMmsg* message) {
+  const uint64_t destroyed = sdlbackend::DestroyedSystemWindow(message);
+  if (destroyed == 0) return;
+  for (const std::unique_ptr<Window>& window : State().windows) {
+    if (window->native == nullptr || window->systemId != destroyed) continue;
+    sdlbackend::Trace("window-destroyed-by-another-program");
+    window->procedure({window.get(), MessageKind::kDestroy, 0});
+    sdlbackend::ForgetWindowRenderer(window.get());
+    window->orphan = window->native;
+    window->native = nullptr;
+    windowDestroyedByOthers = true;
+  }
+}
+
 // Moves what SDL has gathered into the host's queue, without waiting.
 void PumpSdlEvents() {
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
@@ -103,6 +142,7 @@ void PumpSdlEvents() {
         }
         break;
       case SDL_RENDER_DEVICE_RESET: sdlbackend::MarkDisplayLost(); break;
+      case SDL_SYSWMEVENT: TranslateSystemEvent(event.syswm.msg); break;
       default: break;
     }
   }
@@ -115,24 +155,36 @@ namespace sdlbackend {
 bool StartVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vesk");
-  // A 320 x 200 picture stretched once per frame is light work for the software renderer, which draws straight
-  // into the window through shared memory. A GL renderer, and SDL's GL probe behind the window surface, would load
-  // a whole GL driver for it, which on a machine without a GPU (a virtual display) rasterises on the CPU and costs
-  // more than the show itself. SDL_RENDER_DRIVER in the environment still chooses another.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  // Which renderer the show gets is asked of GL in a process of its own, while the dialog is up (sdl_renderer.h).
+  // SDL's own GL probe behind the window surface would load a whole GL driver into this one, which on a machine
+  // without a GPU rasterises on the CPU and costs more than the show itself.
+  if (!IsVirtualDriver(SDL_getenv("SDL_VIDEODRIVER"))) StartRendererProbe();
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // The host's message names only the failing call; the cause goes to standard error beside it.
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    const std::string reason = SDL_GetError();
+    const std::string x = WhyDisplayFails();
+    std::fprintf(stderr, "vesk: the display %s cannot be opened: %s\n", DisplayName().c_str(),
+                 x.empty() ? reason.c_str() : x.c_str());
+    return false;
+  }
   // Without an X or Wayland session SDL falls back to drawing off screen; that is no display for a show, unless
   // asked for by name.
   if (IsVirtualDriver(SDL_GetCurrentVideoDriver()) && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // SDL keeps no reason for the real drivers it passed over; asking the X one again gives it.
+    std::string reason = WhyDisplayFails();
+    if (reason.empty()) reason = "no X or Wayland session";
+    std::fprintf(stderr, "vesk: the display %s cannot be opened: %s\n", DisplayName().c_str(), reason.c_str());
     return false;
   }
   static bool quitAtExit = false;
   if (!quitAtExit) {
-    std::atexit(SDL_Quit);
+    std::atexit(QuitSdl);
     quitAtExit = true;
   }
+  // The system's own window events, for the one that SDL does not pass on: a window destroyed by another program.
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
   Trace("video-started");
   return true;
 }
@@ -166,6 +218,8 @@ Window* CreateShowWindow(const WindowDescription& description) {
   if (procedure == nullptr) return nullptr;
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (description.style == WindowStyle::kPopup) flags |= SDL_WINDOW_BORDERLESS;
+  // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
+  if (sdlbackend::WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
   SDL_Window* native = SDL_CreateWindow(description.title != nullptr ? description.title : "", SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, description.width, description.height, flags);
   if (native == nullptr) {
@@ -174,6 +228,8 @@ Window* CreateShowWindow(const WindowDescription& description) {
   }
   auto window = std::make_unique<Window>();
   window->native = native;
+  window->systemId = sdlbackend::SystemWindowId(native);
+  sdlbackend::Trace("window-created");
   window->procedure = procedure;
   window->style = description.style;
   State().windows.push_back(std::move(window));

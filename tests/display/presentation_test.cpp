@@ -133,3 +133,35 @@ TEST_F(Presentation, AWindowPacksInTheDesktopsFormatAndFullScreenInTheModes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Presentation, TheFourThreeShapeCentresThePictureBetweenBlackBars) {
+  // 16:9 is pillarboxed (960 of 1280 wide), 5:4 letterboxed (960 of 1024 high), 4:3 filled; stretching fills all.
+  const auto rect = [](PictureShape shape, int32_t w, int32_t h) {
+    const platform::Rect r = PictureRect(shape, w, h);
+    return std::vector<int32_t>{r.left, r.top, r.right, r.bottom};
+  };
+  EXPECT_EQ(rect(PictureShape::kFourThree, 1280, 720), (std::vector<int32_t>{160, 0, 1120, 720}));
+  EXPECT_EQ(rect(PictureShape::kFourThree, 1280, 1024), (std::vector<int32_t>{0, 32, 1280, 992}));
+  EXPECT_EQ(rect(PictureShape::kFourThree, 1024, 768), (std::vector<int32_t>{0, 0, 1024, 768}));
+  EXPECT_EQ(rect(PictureShape::kStretch, 1280, 720), (std::vector<int32_t>{0, 0, 1280, 720}));
+
+  // The blit follows the shape, in full screen and, offset by the client area's place, in a window.
+  fake::State().modes.push_back(Mode(800, 480, 32));
+  ReadyDisplay(800, 480, 32, false);
+  pictureShape = PictureShape::kFourThree;
+  PresentFrame();
+  EXPECT_EQ(Calls().back(), "Blt primary 80,0,720,480 from back 0,0,320,200");
+  SetUp();
+  fake::State().modes.push_back(Mode(800, 480, 32));
+  ReadyDisplay(800, 480, 32, true);
+  pictureShape = PictureShape::kFourThree;
+  PresentFrame();
+  ASSERT_FALSE(fake::State().bltRects.empty());
+  const platform::Rect& windowed = fake::State().bltRects.back();
+  EXPECT_EQ((std::vector<int32_t>{windowed.left, windowed.top, windowed.right, windowed.bottom}),
+            (std::vector<int32_t>{180, 50, 820, 530}));
+}
+
+}  // namespace

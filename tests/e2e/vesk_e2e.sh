@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays vesk under Xvfb as a person would: the dialog, the full-screen show ended by Escape, a windowed silent show
-# ended by a terminate signal, "Exit" after a look at the About box, and a terminate signal in the dialog; checks
-# windows, pixels and exit statuses.
+# ended by a terminate signal, "Exit" after a look at the About box, a terminate signal in the dialog and in the
+# About box, and the show window and the dialog destroyed by another program; checks windows, pixels and exit
+# statuses.
 # Usage: vesk_e2e.sh <path to vesk> [folder for screenshots and logs]
 set -uo pipefail
 
@@ -41,7 +42,7 @@ trap cleanup EXIT
 # it tried, so a server that gives up at once is tried again.
 start_xvfb() {
   : >"$out/display.txt"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     # The number is written, followed by a newline, once the server accepts clients.
@@ -73,10 +74,15 @@ unset SDL_VIDEODRIVER SDL_RENDER_DRIVER
 echo "virtual display $DISPLAY"
 
 # Starts vesk in a session of its own, so that anything it leaves running can be found afterwards.
+# start_vesk <name> [VARIABLE=value...] [vesk's options...]
 start_vesk() {
-  local name=$1
+  local name=$1 settings=()
   shift
-  env "$@" setsid "$vesk" >"$out/$name.out.log" 2>"$out/$name.err.log" &
+  while [ $# -gt 0 ] && [[ $1 == *=* ]] && [[ $1 != -* ]]; do
+    settings+=("$1")
+    shift
+  done
+  env "${settings[@]}" setsid "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log" &
   vesk_pid=$!
 }
 
@@ -223,5 +229,34 @@ wait_window "$kLaunchTitle" 20 >/dev/null || fail "run 4: the launch dialog did 
 kill -TERM "$vesk_pid"
 expect_exit 10 signal
 if has_trace signal window-shown; then fail "run 4: a show window was opened after the signal"; fi
+
+# ---- 5. The show window destroyed by another program is the quit request ----
+echo "run 5: the show window destroyed by another program"
+start_vesk destroyed --run --nosound
+show=$(wait_window "Test" 15) || fail "run 5: no full-screen window"
+sleep 1
+xdotool windowclose "$show"
+expect_exit 10 destroyed
+has_trace destroyed exit || fail "run 5: the program did not end through its quit path"
+
+# ---- 6. The dialog destroyed by another program is "Exit" ----
+echo "run 6: the launch dialog destroyed by another program"
+start_vesk dialog-destroyed
+dialog=$(wait_window "$kLaunchTitle" 20) || fail "run 6: the launch dialog did not appear"
+sleep 0.5
+xdotool windowclose "$dialog"
+expect_exit 10 dialog-destroyed
+if has_trace dialog-destroyed window-shown; then fail "run 6: a show window was opened"; fi
+
+# ---- 7. A terminate signal while the About box is open is "Exit" ----
+echo "run 7: terminate signal with the About box open"
+start_vesk about-signal
+dialog=$(wait_window "$kLaunchTitle" 20) || fail "run 7: the launch dialog did not appear"
+sleep 0.5
+click_units "$dialog" 37 98    # "About"
+wait_window "About" 10 >/dev/null || fail "run 7: the About box did not open"
+kill -TERM "$vesk_pid"
+expect_exit 10 about-signal
+if has_trace about-signal window-shown; then fail "run 7: a show window was opened after the signal"; fi
 
 echo "all runs passed; screenshots in $out"

@@ -1,6 +1,7 @@
 // The music operations and the timer callback.
 #include <gtest/gtest.h>
 
+#include "host/message_pump.h"
 #include "host/music.h"
 #include "host_fixture.h"
 
@@ -46,6 +47,25 @@ TEST_F(Music, PollingKeepsTheOrderAndCounts) {
   PollMusicPosition();
   EXPECT_EQ(musicOrder, 12);
   EXPECT_EQ(musicPollCount, 1u);
+}
+
+}  // namespace
+
+namespace {
+
+using Music = host_test::HostTest;
+
+TEST_F(Music, AHeldClockMovesOnlyWhenPublishedAtAFrameBoundary) {
+  HoldClockAtFrameBoundaries(true);
+  const uint32_t before = ReadTimeCounter();
+  TimerTick(0, 0, 0, 0, 0);
+  TimerTick(0, 0, 0, 0, 0);
+  EXPECT_EQ(ReadTimeCounter(), before);
+  PumpMessages();  // the end of a present
+  EXPECT_EQ(ReadTimeCounter() - before, 2 * 17920u);
+  TimerTick(0, 0, 0, 0, 0);
+  StartMusic();
+  EXPECT_EQ(ReadTimeCounter() - before, 3 * 17920u);
 }
 
 }  // namespace

@@ -49,6 +49,21 @@ TEST(SdlFramePacer, SpacesPresentsThatReturnAtOnce) {
   EXPECT_EQ(pacer.WaitBeforePresent(At(now)), firstSlot + kPeriod - now);
 }
 
+TEST(SdlFramePacer, SpacesPresentsThatRunALittleAheadOfTheDisplay) {
+  // 19 ms apart on a 20 ms display: never fast enough to look immediate, but ahead on average.
+  FramePacer pacer;
+  pacer.SetRefreshRate(50);
+  Present(pacer, milliseconds(1000), milliseconds(19), 31);
+  EXPECT_TRUE(pacer.Pacing());
+  // Waiting presents that jitter around the period, or fall behind it, are left alone.
+  FramePacer jittery;
+  jittery.SetRefreshRate(50);
+  milliseconds now = milliseconds(1000);
+  for (int i = 0; i < 60; ++i) now = Present(jittery, now, milliseconds(i % 2 == 0 ? 18 : 22), 1);
+  now = Present(jittery, now, milliseconds(40), 40);
+  EXPECT_FALSE(jittery.Pacing());
+}
+
 TEST(SdlFramePacer, ALoopFarBehindStartsAgainInsteadOfRacing) {
   FramePacer pacer;
   pacer.SetRefreshRate(50);

@@ -1,0 +1,108 @@
+// What SDL does not pass on from the window system: the ids of its windows, their destruction by other programs,
+// and the errors that drawing into a window destroyed that way raises before the program has heard of it.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+#include <X11/Xatom.h>
+#endif
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/sdl/sdl_internal.h"
+
+namespace sdlbackend {
+
+namespace {
+
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+bool windowGone = false;
+XErrorHandler previousHandler = nullptr;
+
+// A window destroyed by another program goes on receiving the renderer's requests until its destruction is read
+// from the queue; those fail with BadWindow or BadDrawable, which Xlib's default handler would end the program
+// for; once one is known gone, so do the renderer's resources that lived with it (its graphics contexts). Every
+// other error goes where it went before.
+int IgnoreGoneWindows(Display* display, XErrorEvent* error) {
+  if (windowGone || error->error_code == BadWindow || error->error_code == BadDrawable) {
+    Trace(("x-error-ignored " + std::to_string(static_cast<int>(error->error_code))).c_str());
+    return 0;
+  }
+  return previousHandler != nullptr ? previousHandler(display, error) : 0;
+}
+#endif
+
+}  // namespace
+
+uint64_t SystemWindowId(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return 0;
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+  if (info.subsystem == SDL_SYSWM_X11) {
+    // Installed last, over whatever a toolkit set up before the show window existed.
+    static bool installed = false;
+    if (!installed) {
+      installed = true;
+      XErrorHandler mine = IgnoreGoneWindows;
+      previousHandler = XSetErrorHandler(mine);
+      if (previousHandler == mine) previousHandler = nullptr;
+    }
+    return static_cast<uint64_t>(info.info.x11.window);
+  }
+#endif
+  return 0;
+}
+
+std::string WhyDisplayFails() {
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+  const char* name = SDL_getenv("DISPLAY");
+  if (name == nullptr || name[0] == '\0') return "";
+  errno = 0;
+  Display* display = XOpenDisplay(name);
+  if (display != nullptr) {
+    XCloseDisplay(display);
+    return "";
+  }
+  // Xlib says nothing of its own; what the connection attempt left in errno is the nearest to a reason.
+  return errno != 0 ? std::string("cannot connect to the X server: ") + std::strerror(errno)
+                    : "the X server refused the connection";
+#else
+  return "";
+#endif
+}
+
+bool RequestFullScreenBeforeMapping(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+    return false;
+  }
+  if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0) return false;
+  // The window manager's protocol: a state set on a window before it is mapped is taken up as it maps it.
+  Display* display = info.info.x11.display;
+  Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+  Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+  XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&fullScreen), 1);
+  return true;
+#else
+  (void)window;
+  return false;
+#endif
+}
+
+uint64_t DestroyedSystemWindow(const SDL_SysWMmsg* message) {
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+  if (message != nullptr && message->subsystem == SDL_SYSWM_X11 && message->msg.x11.event.type == DestroyNotify) {
+    windowGone = true;
+    return static_cast<uint64_t>(message->msg.x11.event.xdestroywindow.window);
+  }
+#endif
+  (void)message;
+  return 0;
+}
+
+}  // namespace sdlbackend

@@ -1,0 +1,189 @@
+// Pixels through the SDL backend and back: a known picture packed in each layout the host writes, blitted at its
+// 4:3 place in a 16:10 window, read back from the renderer with colours and positions checked, bars included.
+// Run on the software renderer and, where a GL context can be made, on the GL one. And which GL drivers count as
+// rasterising on the CPU, which decides between the two.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#include "display/pixel_conversion.h"
+#include "platform/display.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer.h"
+#include "platform/window.h"
+
+namespace {
+
+using namespace platform;
+
+intptr_t Procedure(const Message& message) { return DefWindowProc(message); }
+
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 400;
+// The largest 4:3 rectangle in 640 x 400: 533 x 400, starting at column 53.
+constexpr int kLeft = 53;
+constexpr int kRight = 586;
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+constexpr Rgb kWhite = {252, 252, 252};
+constexpr Rgb kRed = {252, 0, 0};
+constexpr Rgb kGreen = {0, 252, 0};
+constexpr Rgb kBlue = {0, 0, 252};
+
+// The picture: white first and last columns; red on the left; blue top right; green bottom right.
+Rgb PictureAt(int x, int y) {
+  if (x == 0 || x == 319) return kWhite;
+  if (x < 160) return kRed;
+  return y < 100 ? kBlue : kGreen;
+}
+
+struct Layout {
+  const char* name;
+  PixelFormat format;
+  int32_t greenWidth;
+};
+
+const Layout kLayouts[] = {
+    {"32-bit", {32, 0xFF0000, 0xFF00, 0xFF}, 1},
+    {"24-bit", {24, 0xFF0000, 0xFF00, 0xFF}, 1},
+    {"5-6-5", {16, 0xF800, 0x7E0, 0x1F}, 1},
+    {"5-5-5", {16, 0x7C00, 0x3E0, 0x1F}, 0},
+};
+
+class SdlReadBack : public ::testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    RegisterWindowClass("ReadBackClass", Procedure);
+  }
+  void SetUp() override {
+    setenv("SDL_RENDER_DRIVER", GetParam(), 1);
+#if defined(__SANITIZE_ADDRESS__)
+    // The GL driver keeps what it allocates while loading until the process ends, from a module it unloads; what
+    // is allocated from here on is not counted as leaked.
+    if (std::string(GetParam()) == "opengl") __lsan_disable();
+#endif
+  }
+  void TearDown() override {
+    Release(work_);
+    Release(primary_);
+    Release(object_);
+    DestroyWindow(window_);
+    unsetenv("SDL_RENDER_DRIVER");
+  }
+
+  // Windowed set-up with a work surface in the given layout; false when this renderer cannot be made here.
+  bool SetUpDisplay(const PixelFormat& format) {
+    EXPECT_EQ(DirectDrawCreate(&object_), kDisplayOk);
+    window_ = CreateShowWindow({"ReadBackClass", "ReadBack", WindowStyle::kFramed, kWindowWidth, kWindowHeight});
+    if (window_ == nullptr) return false;
+    ShowWindow(window_, kShowShow);
+    EXPECT_EQ(SetCooperativeLevel(object_, window_, kLevelNormal), kDisplayOk);
+    SurfaceDescription description;
+    description.flags = kDescCaps;
+    description.caps = kCapsPrimarySurface;
+    if (CreateSurface(object_, &description, &primary_) != kDisplayOk) return false;
+    description.flags = kDescCaps | kDescWidth | kDescHeight | kDescPixelFormat;
+    description.caps = kCapsOffscreenPlain;
+    description.width = 320;
+    description.height = 200;
+    description.format = format;
+    return CreateSurface(object_, &description, &work_) == kDisplayOk;
+  }
+
+  DisplayObject* object_ = nullptr;
+  Window* window_ = nullptr;
+  Surface* primary_ = nullptr;
+  Surface* work_ = nullptr;
+};
+
+TEST_P(SdlReadBack, EveryLayoutShowsItsColoursInPlaceBetweenBlackBars) {
+  std::vector<uint8_t> expanded(kExpandedFrameBytes, 0);
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const Rgb c = PictureAt(x, y);
+      uint8_t* p = expanded.data() + 4 * (y * 320 + x);
+      p[0] = c.b;
+      p[1] = c.g;
+      p[2] = c.r;
+    }
+  }
+  for (const Layout& layout : kLayouts) {
+    SCOPED_TRACE(layout.name);
+    if (!SetUpDisplay(layout.format)) {
+      TearDown();
+      GTEST_SKIP() << "no " << GetParam() << " renderer here";
+    }
+    SurfaceDescription lock;
+    ASSERT_EQ(Lock(work_, &lock), kDisplayOk);
+    PackFrame(expanded.data(), lock.memory, lock.pitch, layout.format.bitCount, layout.greenWidth);
+    ASSERT_EQ(Unlock(work_), kDisplayOk);
+    sdlbackend::ReadBack shown;
+    sdlbackend::ReadBackNextPresent(&shown);
+    const Point origin = ClientToScreen(window_, {0, 0});
+    ASSERT_EQ(Blt(primary_, {origin.x + kLeft, origin.y, origin.x + kRight, origin.y + kWindowHeight}, work_,
+                  {0, 0, 320, 200}),
+              kDisplayOk);
+    ASSERT_EQ(shown.width, kWindowWidth);
+    ASSERT_EQ(shown.height, kWindowHeight);
+    ASSERT_FALSE(shown.pixels.empty());
+
+    // A channel at full level reads at least 248 (16-bit layouts keep 5 or 6 bits of 252); an absent one reads 0.
+    const auto expect = [&](int x, int y, Rgb c) {
+      const uint8_t* p = shown.pixels.data() + 4 * (y * kWindowWidth + x);
+      const auto level = [](uint8_t wanted, uint8_t got) { return wanted == 0 ? got == 0 : got >= 248; };
+      EXPECT_TRUE(level(c.r, p[0]) && level(c.g, p[1]) && level(c.b, p[2]))
+          << "at " << x << "," << y << ": " << int(p[0]) << "," << int(p[1]) << "," << int(p[2]);
+    };
+    for (int y = 0; y < kWindowHeight; y += 7) {
+      for (int x = 0; x < kLeft; ++x) expect(x, y, {0, 0, 0});
+      for (int x = kRight; x < kWindowWidth; ++x) expect(x, y, {0, 0, 0});
+    }
+    for (int y : {0, 100, 199, 200, 399}) {
+      expect(kLeft, y, kWhite);
+      expect(kRight - 1, y, kWhite);
+    }
+    expect(kLeft + 133, 0, kRed);
+    expect(kLeft + 133, 399, kRed);
+    expect(kLeft + 400, 10, kBlue);
+    expect(kLeft + 400, 190, kBlue);
+    expect(kLeft + 400, 210, kGreen);
+    expect(kLeft + 400, 399, kGreen);
+    TearDown();
+    work_ = primary_ = nullptr;
+    object_ = nullptr;
+    window_ = nullptr;
+    setenv("SDL_RENDER_DRIVER", GetParam(), 1);
+  }
+}
+
+std::string RendererName(const ::testing::TestParamInfo<const char*>& renderer) { return renderer.param; }
+
+INSTANTIATE_TEST_SUITE_P(Renderers, SdlReadBack, ::testing::Values("software", "opengl"), RendererName);
+
+}  // namespace
+
+namespace {
+
+TEST(RendererChoice, OnlyCpuRasterisersCountAsSoftware) {
+  for (const char* software : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa X11 swrast",
+                               "Software Rasterizer", "SwiftShader Device (LLVM 10.0.0)"}) {
+    EXPECT_TRUE(sdlbackend::IsSoftwareRasteriser(software)) << software;
+  }
+  for (const char* hardware : {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)",
+                               "AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
+                               "NVIDIA GeForce GTX 1060 6GB/PCIe/SSE2", "virgl (Mesa)"}) {
+    EXPECT_FALSE(sdlbackend::IsSoftwareRasteriser(hardware)) << hardware;
+  }
+}
+
+}  // namespace
