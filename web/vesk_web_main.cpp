@@ -14,8 +14,6 @@
 
 namespace {
 
-// Set in the trace header of a page's recording: the clock readings are real time, not simulated.
-constexpr uint32_t kTraceFlagRealTime = 2;
 constexpr uint32_t kNominalFps = 60;
 
 class LaunchPage : public LaunchDialog {

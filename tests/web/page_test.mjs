@@ -1,7 +1,7 @@
 // The web page in headless Chromium, as a new user meets it: the launch page, Run Demo, the opening, picture 1 at
 // its music order, Escape back to the page; the presented frames' trace replayed through the show.
 //
-//   node page_test.mjs DIST_DIR REPLAY_PROGRAM RESOURCES_DIR ORDER_POINTS_PROGRAM [OUT_DIR]
+//   node page_test.mjs DIST_DIR CAPTURE_PROGRAM RESOURCES_DIR ORDER_POINTS_PROGRAM [OUT_DIR]
 //
 // Exits 77 (skipped) when Chromium is not installed. OUT_DIR receives the screenshots and the trace.
 import { spawnSync } from 'node:child_process';
@@ -12,7 +12,7 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 
 const require = createRequire(import.meta.url);
-const [dist, replayProgram, resources, orderPointsProgram, outArg] = process.argv.slice(2);
+const [dist, captureProgram, resources, orderPointsProgram, outArg] = process.argv.slice(2);
 const chromium = process.env.VESK_CHROMIUM || '/usr/bin/chromium';
 if (!fs.existsSync(chromium)) {
   console.log(`SKIP: ${chromium} is not installed`);
@@ -154,7 +154,7 @@ try {
   fs.writeFileSync(tracePath, Buffer.concat(parts));
   const frames = (size - 32) / 64784;
   check(frames >= 15 * 50, `${frames} frames recorded in 15 s`);
-  const replay = spawnSync(replayProgram, [tracePath, resources], { encoding: 'utf8' });
+  const replay = spawnSync(captureProgram, ['--verify', tracePath], { encoding: 'utf8' });
   console.log(`replay: ${replay.stdout.trim()} ${replay.stderr.trim()}`);
   check(replay.status === 0, 'the presented frames replay exactly through the show');
 
