@@ -5,12 +5,7 @@
 
 #include "host/host_main.h"
 #include "host/launch_dialog_gtk.h"
-
-namespace {
-
-constexpr int kBadOptionStatus = 2;
-
-}  // namespace
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
   CLI::App app{
@@ -28,7 +23,7 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : kBadOptionStatus;
+    return app.exit(error) == 0 ? 0 : platform::kBadOptionStatus;
   }
   // The dialogs draw with cairo; letting GTK probe GL would load a whole GL driver (a CPU rasteriser where there
   // is no GPU) into a program that never uses it.
