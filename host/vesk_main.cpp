@@ -5,7 +5,12 @@
 
 #include "host/host_main.h"
 #include "host/launch_dialog_gtk.h"
-#include "platform/process.h"
+
+namespace {
+
+constexpr int kBadOptionStatus = 2;
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{
@@ -23,7 +28,7 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : platform::kBadOptionStatus;
+    return app.exit(error) == 0 ? 0 : kBadOptionStatus;
   }
   // The dialogs draw with cairo; letting GTK probe GL would load a whole GL driver (a CPU rasteriser where there
   // is no GPU) into a program that never uses it.
