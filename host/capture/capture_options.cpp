@@ -96,19 +96,24 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
       {"fast", VideoQuality::kFast}, {"standard", VideoQuality::kStandard}, {"archive", VideoQuality::kArchive}};
   app.add_option("--quality", options.quality,
                  "The video's quality:\n"
-                 "  fast      H.264 4:2:0 and AAC: quickest, smallest, plays everywhere; colours may bleed\n"
+                 "  fast      H.264 4:2:0 and AAC: quickest to make and plays everywhere; colours may bleed\n"
                  "            across pixel edges\n"
                  "  standard  H.264 4:4:4 and AAC: visually lossless with every pixel edge sharp (the default)\n"
                  "  archive   FFV1 and FLAC in Matroska at 320x200, whatever --size says: lossless, each\n"
                  "            decoded frame holds exactly the colours the show put on the screen")
-      ->transform(CLI::CheckedTransformer(qualities, CLI::ignore_case))
+      ->transform(CLI::CheckedTransformer(qualities, CLI::ignore_case).description(""))
+      ->type_name("fast|standard|archive")
       ->default_str("standard");
   app.add_option("--audio", options.audioFile,
                  "Write the sound as a 16-bit stereo WAV file; - for standard output. Where the output cannot\n"
                  "seek (a pipe), both sizes in the header are 0xFFFFFFFF, meaning 'up to the end of the data'");
   app.add_option("--trace", options.traceFile, "Write the frame trace (see docs/trace-format.md); - for stdout");
-  auto* fromOption = app.add_option("--from", from, "Write only from this simulated second on")->check(FiniteSeconds);
-  auto* toOption = app.add_option("--to", to, "Write only before this simulated second")->check(FiniteSeconds);
+  auto* fromOption = app.add_option("--from", from, "Write only from this simulated second on")
+                         ->check(FiniteSeconds)
+                         ->type_name("SECONDS");
+  auto* toOption = app.add_option("--to", to, "Write only before this simulated second")
+                       ->check(FiniteSeconds)
+                       ->type_name("SECONDS");
   try {
     app.parse(argc, argv);
     if (!ParseSize(size, options.width, options.height)) {
