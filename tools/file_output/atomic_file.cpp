@@ -11,12 +11,19 @@ namespace vesk::tool {
 
 namespace {
 
-bool WriteAll(const std::filesystem::path& path, const void* data, size_t size) {
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  const bool flushed = std::fflush(file) == 0;
-  return std::fclose(file) == 0 && written && flushed;
+// Writes the whole file at file, or returns false with a message about shownPath in error.
+bool WriteAll(const std::filesystem::path& file, const std::filesystem::path& shownPath, const void* data,
+              size_t size, std::string& error) {
+  std::FILE* out = std::fopen(file.string().c_str(), "wb");
+  if (out == nullptr) {
+    error = "cannot open " + shownPath.string() + " for writing: " + std::strerror(errno);
+    return false;
+  }
+  const bool written = size == 0 || std::fwrite(data, 1, size, out) == size;
+  const bool flushed = std::fflush(out) == 0;
+  if (std::fclose(out) == 0 && written && flushed) return true;
+  error = "cannot write " + shownPath.string() + ": " + std::strerror(errno);
+  return false;
 }
 
 }  // namespace
@@ -25,15 +32,12 @@ bool WriteFileAtomically(const std::filesystem::path& path, const void* data, si
   std::error_code ignored;
   const std::filesystem::file_status status = std::filesystem::status(path, ignored);
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    if (WriteAll(path, data, size)) return true;
-    error = "cannot write " + path.string() + ": " + std::strerror(errno);
-    return false;
+    return WriteAll(path, path, data, size, error);
   }
   std::random_device random;
   std::filesystem::path temporary = path;
   temporary += ".tmp-" + std::to_string(random());
-  if (!WriteAll(temporary, data, size)) {
-    error = "cannot write " + path.string() + ": " + std::strerror(errno);
+  if (!WriteAll(temporary, path, data, size, error)) {
     std::filesystem::remove(temporary, ignored);
     return false;
   }
