@@ -16,10 +16,11 @@
 #include "host/music.h"
 #include "host/present_source.h"
 #include "host/trace_recorder.h"
+#include "platform/process.h"
 
 namespace {
 
-constexpr int kBadOptionStatus = 2;
+using platform::kBadOptionStatus;
 constexpr int kTraceFailedStatus = 1;
 // A real-time trace's clock is the timer, not simulated vertical blanks; its header names the usual rate.
 constexpr uint32_t kNominalTraceFps = 60;

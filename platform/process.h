@@ -3,6 +3,9 @@
 
 namespace platform {
 
+// The customary exit status of a program given options it does not understand.
+inline constexpr int kBadOptionStatus = 2;
+
 // The backends that must outlive the host (headless, the test fakes) throw this from ExitProcess; the host's
 // entry (HostMain) catches it and returns the status. The real-time backend ends the process with std::exit.
 struct ProcessExit {

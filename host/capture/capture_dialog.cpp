@@ -13,15 +13,15 @@ constexpr int32_t kCaptureDepth = 32;
 int32_t CaptureDialog::RunModal() {
   for (int32_t i = 1; i < interfaceBlock.modeCount; ++i) {
     const DisplayMode& mode = modeTable[i];
-    if (mode.width == options_.width && mode.height == options_.height && mode.depth == kCaptureDepth) {
+    if (mode.width == width_ && mode.height == height_ && mode.depth == kCaptureDepth) {
       selectedMode = i;
       interfaceBlock.windowed = 0;
       interfaceBlock.loopRequested = 0;
-      interfaceBlock.soundOn = options_.nosound ? 0 : 1;
+      interfaceBlock.soundOn = nosound_ ? 0 : 1;
       return kLaunchRunDemo;
     }
   }
-  std::fprintf(stderr, "vesk-capture: the display offers no %dx%dx%d mode\n", options_.width, options_.height,
+  std::fprintf(stderr, "vesk-capture: the display offers no %dx%dx%d mode\n", width_, height_,
                kCaptureDepth);
   return kLaunchExit;
 }

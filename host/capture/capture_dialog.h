@@ -1,16 +1,19 @@
 // The launch dialog of the capture program: its answers come from the command line.
 #pragma once
 
-#include "host/capture/capture_options.h"
+#include <cstdint>
+
 #include "host/launch_dialog.h"
 
 // Picks the full-screen mode of the output size at 32 bits per pixel and the sound setting; ends the program
 // when the display offers no such mode.
 class CaptureDialog : public LaunchDialog {
  public:
-  explicit CaptureDialog(const CaptureOptions& options) : options_(options) {}
+  CaptureDialog(int32_t width, int32_t height, bool nosound) : width_(width), height_(height), nosound_(nosound) {}
   int32_t RunModal() override;
 
  private:
-  const CaptureOptions& options_;
+  int32_t width_;
+  int32_t height_;
+  bool nosound_;
 };

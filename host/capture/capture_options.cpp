@@ -2,11 +2,17 @@
 #include "host/capture/capture_options.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <vector>
+
+#include "platform/process.h"
 
 namespace {
 
-constexpr int kBadOptionStatus = 2;
 constexpr int32_t kMaxOutputSide = 8192;
 constexpr uint32_t kMaxFps = 1000;
 constexpr uint32_t kMaxStartupMs = 600000;
@@ -24,16 +30,50 @@ bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
   return true;
 }
 
+std::string FiniteSeconds(const std::string& text) {
+  try {
+    size_t used = 0;
+    const double value = std::stod(text, &used);
+    if (used == text.size() && std::isfinite(value) && value >= 0) return {};
+  } catch (const std::exception&) {
+  }
+  return "expected a number of seconds, 0 or more, not '" + text + "'";
+}
+
+// Two outputs must not be one file, nor both standard output: the second would overwrite or interleave the first.
+void CheckDistinctOutputs(const CaptureOptions& options) {
+  const std::vector<std::pair<const char*, const std::string*>> outputs = {{"--frames", &options.framesDir},
+                                                                          {"--video", &options.videoFile},
+                                                                          {"--audio", &options.audioFile},
+                                                                          {"--trace", &options.traceFile}};
+  std::map<std::string, const char*> seen;
+  for (const auto& [name, path] : outputs) {
+    if (path->empty()) continue;
+    std::string key = "-";
+    if (*path != "-") {
+      std::error_code error;
+      const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(*path), error);
+      key = error ? *path : resolved.string();
+    }
+    const auto [at, fresh] = seen.emplace(key, name);
+    if (!fresh) {
+      const std::string where = key == "-" ? "standard output" : "the same file, " + *path;
+      throw CLI::ValidationError(name, std::string("writes to ") + where + ", as " + at->second + " does");
+    }
+  }
+}
+
 }  // namespace
 
 int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   CLI::App app{
       "Renders the whole show headless on a simulated clock and writes what it presents: PNG frames, a video,\n"
-      "the sound, or a frame trace. With no output option it only runs the show."};
+      "the sound, or a frame trace. With no output option it only runs the show. Outputs appear under their\n"
+      "names only once complete; after an error, Ctrl+C or a termination request none is left behind."};
   app.name("vesk-capture");
   std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-  double from = 0;
-  double to = 0;
+  std::string from;
+  std::string to;
   app.add_option("--fps", options.fps, "Vertical blanks per simulated second")
       ->check(CLI::Range(uint32_t{1}, kMaxFps))
       ->capture_default_str();
@@ -42,18 +82,41 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
       ->check(CLI::Range(uint32_t{0}, kMaxStartupMs))
       ->capture_default_str();
   app.add_flag("--nosound", options.nosound, "Play the music silenced, as the dialog's Nosound box does");
-  app.add_option("--size", size, "Output size WxH; the 320x200 frame is stretched to fill it")
+  app.add_option("--size", size,
+                 "Size WxH of the PNG frames and of the fast and standard videos. The 320x200 picture is\n"
+                 "stretched to fill it: 1600x1200 (5x6 screen pixels per picture pixel) and 3200x2400 (10x12)\n"
+                 "keep the show's 4:3 shape with every pixel the same size; other sizes make some pixels a\n"
+                 "row or column wider than others, and sizes that are not 4:3 distort the picture")
       ->capture_default_str();
   app.add_option("--frames", options.framesDir, "Write a PNG per presented frame into this folder");
-  app.add_option("--video", options.videoFile, "Write an H.264/AAC video (needs the ffmpeg program)");
-  app.add_option("--audio", options.audioFile, "Write the sound as a 16-bit stereo WAV file");
+  app.add_option("--video", options.videoFile,
+                 "Write a video (needs the ffmpeg program); - for standard output. The format follows the\n"
+                 "name's extension (.mp4, .mkv, .mov; MP4 without one)");
+  const std::map<std::string, VideoQuality> qualities = {
+      {"fast", VideoQuality::kFast}, {"standard", VideoQuality::kStandard}, {"archive", VideoQuality::kArchive}};
+  app.add_option("--quality", options.quality,
+                 "The video's quality:\n"
+                 "  fast      H.264 4:2:0 and AAC: quickest to make and plays everywhere; colours may bleed\n"
+                 "            across pixel edges\n"
+                 "  standard  H.264 4:4:4 and AAC: visually lossless with every pixel edge sharp (the default)\n"
+                 "  archive   FFV1 and FLAC in Matroska at 320x200, whatever --size says: lossless, each\n"
+                 "            decoded frame holds exactly the colours the show put on the screen")
+      ->transform(CLI::CheckedTransformer(qualities, CLI::ignore_case).description(""))
+      ->type_name("fast|standard|archive")
+      ->default_str("standard");
+  app.add_option("--audio", options.audioFile,
+                 "Write the sound as a 16-bit stereo WAV file; - for standard output. Where the output cannot\n"
+                 "seek (a pipe), both sizes in the header are 0xFFFFFFFF, meaning 'up to the end of the data'");
   app.add_option("--trace", options.traceFile, "Write the frame trace (see docs/trace-format.md); - for stdout");
   app.add_option("--verify", options.verifyFile,
                  "Replay a frame trace (vesk --record-trace, or --trace) through the show and compare every frame;\n"
                  "exit 0 when all match, 1 on a difference, 2 when the file is not a whole trace");
   auto* fromOption = app.add_option("--from", from, "Write only from this simulated second on")
-                         ->check(CLI::NonNegativeNumber);
-  auto* toOption = app.add_option("--to", to, "Write only before this simulated second")->check(CLI::PositiveNumber);
+                         ->check(FiniteSeconds)
+                         ->type_name("SECONDS");
+  auto* toOption = app.add_option("--to", to, "Write only before this simulated second")
+                       ->check(FiniteSeconds)
+                       ->type_name("SECONDS");
   try {
     app.parse(argc, argv);
     if (!ParseSize(size, options.width, options.height)) {
@@ -63,20 +126,25 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
         options.height > kMaxOutputSide) {
       throw CLI::ValidationError("--size", "each side must be 1 to " + std::to_string(kMaxOutputSide));
     }
-    if (options.videoFile.size() > 0 && (options.width % 2 != 0 || options.height % 2 != 0)) {
+    if (!options.videoFile.empty() && options.quality != VideoQuality::kArchive &&
+        (options.width % 2 != 0 || options.height % 2 != 0)) {
       throw CLI::ValidationError("--size", "a video needs an even width and height");
     }
-    if (fromOption->count() > 0) options.fromSeconds = from;
-    if (toOption->count() > 0) options.toSeconds = to;
+    if (fromOption->count() > 0) options.fromSeconds = std::stod(from);
+    if (toOption->count() > 0) {
+      options.toSeconds = std::stod(to);
+      if (*options.toSeconds <= 0) throw CLI::ValidationError("--to", "must be later than 0");
+    }
     if (options.fromSeconds && options.toSeconds && *options.toSeconds <= *options.fromSeconds) {
       throw CLI::ValidationError("--to", "must be later than --from");
     }
+    CheckDistinctOutputs(options);
   } catch (const CLI::CallForHelp& help) {
     std::fputs(app.help().c_str(), stdout);
     return 0;
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "vesk-capture: %s\nRun with --help for the options.\n", error.what());
-    return kBadOptionStatus;
+    return platform::kBadOptionStatus;
   }
   return -1;
 }

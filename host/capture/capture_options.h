@@ -5,6 +5,12 @@
 #include <optional>
 #include <string>
 
+enum class VideoQuality {
+  kFast,      // H.264 4:2:0, quick to make and plays everywhere; colours may smear across pixel edges
+  kStandard,  // H.264 4:4:4, visually lossless, every pixel sharp
+  kArchive,   // FFV1 at 320x200 with FLAC sound in Matroska: every frame decodes to the exact pixels shown
+};
+
 struct CaptureOptions {
   uint32_t fps = 60;
   uint32_t startupMs = 0;
@@ -12,15 +18,18 @@ struct CaptureOptions {
   int32_t width = 1600;
   int32_t height = 1200;
   std::string framesDir;   // a PNG per presented frame
-  std::string videoFile;   // H.264 and AAC through ffmpeg
-  std::string audioFile;   // WAV
+  std::string videoFile;   // through the ffmpeg program; "-" for standard output
+  VideoQuality quality = VideoQuality::kStandard;
+  std::string audioFile;   // WAV; "-" for standard output
   std::string traceFile;   // "-" for standard output
   std::optional<double> fromSeconds;
   std::optional<double> toSeconds;
   std::string verifyFile;  // a frame trace to replay and check instead of capturing
-  bool progress = true;    // a progress bar when standard error is a terminal
+  bool progress = true;    // a progress line when standard error is a terminal
+  // How long the encoder may take nothing, or take to finish, before the capture gives up on it.
+  int32_t encoderTimeoutMs = 120000;
 };
 
 // Reads the options. Returns -1 to go on with the capture, otherwise the status to exit with at once (0 after
-// --help, 2 after a bad option, with its message on standard error).
+// --help, platform::kBadOptionStatus after a bad option, with its message on standard error).
 int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options);

@@ -1,200 +1,211 @@
 // The capture: host and show over the headless backend, with every present and the sound sent to the outputs.
 #include "host/capture/capture_session.h"
 
-#include <unistd.h>
-
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
-#include <vector>
+#include <string>
 
 #include "core/interface_block.h"
 #include "core/show_state.h"
+#include "display/pixel_conversion.h"
 #include "host/capture/capture_dialog.h"
-#include "host/capture/output_file.h"
+#include "host/capture/capture_progress.h"
+#include "host/capture/capture_span.h"
 #include "host/capture/png_writer.h"
+#include "host/capture/trace_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
 #include "host/host_main.h"
 #include "host/music.h"
 #include "host/present_source.h"
 #include "platform/headless/headless.h"
+#include "platform/interrupt.h"
 #include "platform/sound.h"
+#include "platform/terminal.h"
+#include "platform/window.h"
 
 namespace {
 
-constexpr uint64_t kUnitsPerFrameTime = 1000;  // the headless clock's units in one 1 / fps
-// The show's usual length, for the progress bar only.
+// The show's usual length, for the progress line only.
 constexpr double kExpectedShowSeconds = 152.0;
-constexpr int kProgressBarWidth = 40;
+constexpr int32_t kPictureWidth = 320;
+constexpr int32_t kPictureHeight = 200;
 
-// Thrown once the capture has passed --to: nothing after it would be written.
-struct SpanEnded {};
-
+// Routes what the headless backend shows and plays to the outputs. A failure, an interrupt request or the end
+// of the span closes the show the way a user does (the quit request), so the host shuts down on its own path.
 class CaptureSession : public headless::Observer {
  public:
   CaptureSession(const CaptureOptions& options, FrameListener* listener)
-      : options_(options), listener_(listener), unitsPerSecond_(kUnitsPerFrameTime * options.fps) {
-    fromUnits_ = options.fromSeconds ? ToUnits(*options.fromSeconds) : 0;
-    if (options.toSeconds) toUnits_ = ToUnits(*options.toSeconds);
-    // The first and last sound frames at or after the span's ends.
-    fromSample_ = CeilDiv(fromUnits_ * platform::kMixRate, unitsPerSecond_);
-    if (toUnits_) toSample_ = CeilDiv(*toUnits_ * platform::kMixRate, unitsPerSecond_);
+      : options_(options),
+        listener_(listener),
+        span_(options),
+        progress_(options.progress && platform::StandardErrorIsTerminal(),
+                  span_.LengthSeconds().value_or(kExpectedShowSeconds + options.startupMs / 1000.0 -
+                                                 (options.fromSeconds ? *options.fromSeconds : 0.0))) {
     if (!options.traceFile.empty()) {
-      trace_ = std::make_unique<PendingFile>(options.traceFile);
-      const uint32_t flags = options.nosound ? kTraceFlagNosound : 0;
-      const auto header = EncodeTraceHeader({options.fps, options.startupMs, flags});
-      trace_->Write(header.data(), header.size());
+      trace_.emplace(options.traceFile,
+                     TraceHeader{options.fps, options.startupMs, options.nosound ? kTraceFlagNosound : 0});
     }
     if (!options.audioFile.empty()) audio_ = std::make_unique<WavWriter>(options.audioFile, platform::kMixRate);
     if (!options.videoFile.empty()) {
-      video_ = std::make_unique<VideoWriter>(options.videoFile, options.width, options.height, options.fps);
-      shown_.assign(static_cast<size_t>(options.width) * options.height * 4, 0);
+      video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.width, options.height,
+                                             options.fps, options.encoderTimeoutMs);
+      shown_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
     }
     if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
-    progress_ = options.progress && isatty(STDERR_FILENO) != 0;
   }
 
   headless::Settings Settings() const {
     headless::Settings s;
     s.fps = options_.fps;
     s.startupMs = options_.startupMs;
-    s.screenWidth = options_.width;
-    s.screenHeight = options_.height;
-    s.pixelsWanted = video_ != nullptr || !options_.framesDir.empty();
+    // The video takes the 320x200 picture; only PNG frames need it stretched to the output size.
+    const bool frames = !options_.framesDir.empty();
+    s.screenWidth = frames ? options_.width : kPictureWidth;
+    s.screenHeight = frames ? options_.height : kPictureHeight;
+    s.pixelsWanted = video_ != nullptr || frames;
     s.audioWanted = video_ != nullptr || audio_ != nullptr;
     return s;
   }
 
   void OnScreen(const headless::Screen& screen, uint64_t timeUnits) override {
     ++presents_;
-    if (video_) FillVideoSlotsBefore(timeUnits);
-    if (InSpan(timeUnits)) {
-      const TraceRecord record{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
-                               frameBuffer};
-      if (trace_) {
-        const auto fields = EncodeTraceFields(record);
-        trace_->Write(fields.data(), fields.size());
-        trace_->Write(palette, kPaletteBytes);
-        trace_->Write(frameBuffer, kFrameBytes);
-      }
-      if (listener_ != nullptr) listener_->OnFrame(record, timeUnits);
-      if (!options_.framesDir.empty() && screen.pixels != nullptr) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(presents_));
-        WriteScreenPng((std::filesystem::path(options_.framesDir) / name).string(), screen.pixels, screen.width,
-                       screen.height, screen.pitch);
-      }
+    if (stopped_) return;
+    try {
+      Present(screen, timeUnits);
+    } catch (const std::exception& e) {
+      Stop(e.what());
+      return;
     }
-    if (video_ && screen.pixels != nullptr) {
-      const size_t rowBytes = static_cast<size_t>(screen.width) * 4;
-      for (int32_t y = 0; y < screen.height; ++y) {
-        std::memcpy(shown_.data() + y * rowBytes, screen.pixels + static_cast<size_t>(y) * screen.pitch, rowBytes);
-      }
+    if (platform::InterruptStatus() != 0) {
+      Stop("");
+    } else if (span_.EndedAt(timeUnits)) {
+      endUnits_ = timeUnits;
+      Stop("");
     }
-    if (progress_) ShowProgress(timeUnits);
-    if (toUnits_ && timeUnits >= *toUnits_) throw SpanEnded{};
   }
 
   void OnAudio(const int16_t* samples, size_t frames) override {
     const uint64_t first = samplesSeen_;
     samplesSeen_ += frames;
-    const uint64_t begin = std::max(first, fromSample_);
-    const uint64_t end = toSample_ ? std::min(samplesSeen_, *toSample_) : samplesSeen_;
-    if (begin >= end) return;
-    const int16_t* from = samples + 2 * (begin - first);
-    const size_t count = static_cast<size_t>(end - begin);
-    if (audio_) audio_->Write(from, count);
-    if (video_) video_->WriteSound(from, count);
-  }
-
-  // Everything up to endUnits is in; complete and name the outputs.
-  void Finish(uint64_t endUnits) {
-    if (toUnits_) endUnits = std::min(endUnits, *toUnits_);
-    if (video_) FillVideoSlotsBefore(endUnits);
-    if (progress_) std::fputc('\n', stderr);
-    if (trace_) trace_->Commit();
-    if (audio_) audio_->Commit();
-    if (video_) video_->Commit();
-  }
-
-  uint64_t presents() const { return presents_; }
-
- private:
-  static uint64_t CeilDiv(uint64_t a, uint64_t b) { return (a + b - 1) / b; }
-  uint64_t ToUnits(double seconds) const {
-    return static_cast<uint64_t>(std::llround(seconds * static_cast<double>(unitsPerSecond_)));
-  }
-  bool InSpan(uint64_t units) const { return units >= fromUnits_ && (!toUnits_ || units < *toUnits_); }
-
-  // Video slot n shows the last picture blitted at or before its start, n / fps.
-  void FillVideoSlotsBefore(uint64_t units) {
-    const uint64_t slotsBefore = CeilDiv(units, kUnitsPerFrameTime);
-    for (; videoSlots_ < slotsBefore; ++videoSlots_) {
-      if (InSpan(videoSlots_ * kUnitsPerFrameTime)) video_->WriteFrame(shown_.data(), options_.width * 4);
+    if (stopped_) return;
+    const CaptureSpan::SoundPart part = span_.SoundInside(first, frames);
+    if (part.count == 0) return;
+    const int16_t* from = samples + 2 * part.offset;
+    try {
+      if (audio_) audio_->Write(from, part.count);
+      if (video_) video_->WriteSound(from, part.count);
+    } catch (const std::exception& e) {
+      Stop(e.what());
     }
   }
 
-  void ShowProgress(uint64_t units) {
-    const uint64_t second = units / (unitsPerSecond_ / 4);
-    if (second == lastProgress_) return;
-    lastProgress_ = second;
-    const double seconds = static_cast<double>(units) / static_cast<double>(unitsPerSecond_);
-    const double total = toUnits_ ? static_cast<double>(*toUnits_) / static_cast<double>(unitsPerSecond_)
-                                  : kExpectedShowSeconds + options_.startupMs / 1000.0;
-    const double share = std::min(1.0, seconds / total);
-    const int filled = static_cast<int>(share * kProgressBarWidth);
-    std::fprintf(stderr, "\r[%.*s%*s] %6.1f s %3d%%", filled, "########################################",
-                 kProgressBarWidth - filled, "", seconds, static_cast<int>(share * 100));
-    std::fflush(stderr);
+  // The show has ended at showEnd (or was closed); completes and names the outputs. Throws std::runtime_error.
+  void Finish(uint64_t showEnd) {
+    if (!error_.empty()) throw std::runtime_error(error_);
+    const uint64_t end = span_.EndOfWriting(endUnits_.value_or(showEnd));
+    if (video_) FillVideoSlotsBefore(end);
+    if (!endUnits_) WarnWhenTheShowEndedFirst(showEnd);
+    if (trace_) trace_->Commit();
+    if (audio_) audio_->Commit();
+    if (video_) video_->Commit(progress_);
+    progress_.Done();
+  }
+
+  uint64_t presents() const { return presents_; }
+  std::optional<uint64_t> endUnits() const { return endUnits_; }
+
+ private:
+  void Present(const headless::Screen& screen, uint64_t timeUnits) {
+    if (video_) FillVideoSlotsBefore(timeUnits);
+    if (span_.Contains(timeUnits)) {
+      const TraceRecord record{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
+                               frameBuffer};
+      if (trace_) trace_->Write(record);
+      if (listener_ != nullptr) listener_->OnFrame(record, timeUnits);
+      if (!options_.framesDir.empty() && screen.pixels != nullptr) {
+        WriteScreenPng(FramePngPath(options_.framesDir, presents_), screen.pixels, screen.width, screen.height,
+                       screen.pitch);
+      }
+    }
+    // The picture just presented, before its stretch to the screen.
+    if (video_) std::memcpy(shown_.data(), expandedFrame, shown_.size());
+    progress_.Update(span_.Seconds(timeUnits - std::min(timeUnits, span_.fromUnits())));
+  }
+
+  // Video slot n shows the last picture presented at or before its start, n / fps.
+  void FillVideoSlotsBefore(uint64_t units) {
+    for (const uint64_t slots = CaptureSpan::SlotsBefore(units); videoSlots_ < slots; ++videoSlots_) {
+      if (span_.Contains(CaptureSpan::SlotStart(videoSlots_))) video_->WriteFrame(shown_.data());
+    }
+  }
+
+  void WarnWhenTheShowEndedFirst(uint64_t showEnd) {
+    const bool beforeFrom = options_.fromSeconds && showEnd <= span_.fromUnits();
+    const bool beforeTo = options_.toSeconds && !span_.EndedAt(showEnd);
+    if (!beforeFrom && !beforeTo) return;
+    progress_.Done();
+    std::fprintf(stderr, "vesk-capture: warning: the show ended at %.2f s, before --%s %g%s\n",
+                 span_.Seconds(showEnd), beforeFrom ? "from" : "to",
+                 beforeFrom ? *options_.fromSeconds : *options_.toSeconds,
+                 beforeFrom ? ": the outputs hold nothing of the show" : "");
+  }
+
+  // Writes nothing more and closes the show at the end of this present.
+  void Stop(const std::string& error) {
+    if (error_.empty()) error_ = error;
+    stopped_ = true;
+    platform::PostQuitMessage(0);
   }
 
   const CaptureOptions& options_;
   FrameListener* listener_;
-  const uint64_t unitsPerSecond_;
-  uint64_t fromUnits_ = 0;
-  std::optional<uint64_t> toUnits_;
-  uint64_t fromSample_ = 0;
-  std::optional<uint64_t> toSample_;
-  std::unique_ptr<PendingFile> trace_;
+  CaptureSpan span_;
+  CaptureProgress progress_;
+  std::optional<TraceWriter> trace_;
   std::unique_ptr<WavWriter> audio_;
   std::unique_ptr<VideoWriter> video_;
   std::vector<uint8_t> shown_;
   uint64_t videoSlots_ = 0;
   uint64_t samplesSeen_ = 0;
   uint64_t presents_ = 0;
-  uint64_t lastProgress_ = UINT64_MAX;
-  bool progress_ = false;
+  std::optional<uint64_t> endUnits_;  // when the span's end closed the show
+  std::string error_;
+  bool stopped_ = false;
 };
 
 }  // namespace
 
 int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSummary* summary) {
+  platform::WatchInterrupts();
+  int status = 0;
   try {
     CaptureSession session(options, listener);
     ResetHostState();
     ResetShowState();
-    headless::Configure(session.Settings(), &session);
-    CaptureDialog dialog(options);
-    int status = 0;
-    try {
-      status = HostMain(dialog);
-    } catch (const SpanEnded&) {
+    const headless::Settings settings = session.Settings();
+    headless::Configure(settings, &session);
+    CaptureDialog dialog(settings.screenWidth, settings.screenHeight, options.nosound);
+    if (HostMain(dialog) != 0) throw std::runtime_error("the show could not run");
+    if (platform::InterruptStatus() == 0) {
+      headless::FlushAudio();
+      session.Finish(headless::Now());
+      if (summary != nullptr) {
+        *summary = {session.presents(), session.endUnits().value_or(headless::Now()), headless::UnitsPerSecond()};
+      }
     }
-    if (status != 0) return 1;
-    headless::FlushAudio();
-    session.Finish(headless::Now());
-    if (summary != nullptr) *summary = {session.presents(), headless::Now(), headless::UnitsPerSecond()};
-    headless::Configure({}, nullptr);
-    return 0;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "\nvesk-capture: %s\n", e.what());
-    headless::Configure({}, nullptr);
-    return 1;
+    if (platform::InterruptStatus() == 0) {
+      std::fprintf(stderr, "\nvesk-capture: %s\n", e.what());
+      status = 1;
+    }
   }
+  headless::Configure({}, nullptr);
+  if (platform::InterruptStatus() != 0) status = platform::InterruptStatus();
+  platform::StopWatchingInterrupts();
+  return status;
 }

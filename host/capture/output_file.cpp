@@ -1,12 +1,15 @@
 // Outputs under temporary names, renamed when complete, so no partial file looks finished.
 #include "host/capture/output_file.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <system_error>
+
+#include "platform/private_file.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -18,47 +21,70 @@ std::runtime_error FileError(const std::string& what, const std::string& path) {
 
 }  // namespace
 
-std::string PendingFile::TemporaryName(const std::string& path) {
-  const std::filesystem::path p(path);
-  return (p.parent_path() / (p.stem().string() + ".partial" + p.extension().string())).string();
+std::string TemporaryName(const std::string& path, const std::string& suffix) {
+  const fs::path p(path);
+  return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
-PendingFile::PendingFile(const std::string& path) : path_(path) {
-  struct stat info;
+OutputTarget ChooseOutputTarget(const std::string& path) {
+  std::error_code error;
+  const fs::file_status link = fs::symlink_status(path, error);
+  if (error && link.type() != fs::file_type::not_found) throw std::runtime_error("cannot look at " + path + ": " + error.message());
+  OutputTarget target;
+  target.path = path;
+  if (fs::is_symlink(link)) {
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    if (error) throw std::runtime_error("cannot follow the link " + path + ": " + error.message());
+    target.path = resolved.string();
+  }
+  const fs::file_status status = fs::status(target.path, error);
+  if (fs::is_directory(status)) throw std::runtime_error("cannot write " + path + ": it is a folder");
+  target.inPlace = fs::exists(status) && !fs::is_regular_file(status);
+  target.temporary = target.inPlace ? target.path : TemporaryName(target.path);
+  return target;
+}
+
+PendingFile::PendingFile(const std::string& path) {
   if (path == "-") {
     file_ = stdout;
-    inPlace_ = true;
-    temporary_ = "standard output";
-    return;
+    target_ = {"standard output", "standard output", true};
+  } else {
+    target_ = ChooseOutputTarget(path);
+    file_ = platform::OpenPrivateFileForWriting(target_.temporary.c_str());
+    if (file_ == nullptr) throw FileError("cannot write", target_.temporary);
+    std::setvbuf(file_, nullptr, _IOFBF, kBufferBytes);
   }
-  inPlace_ = stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-  temporary_ = inPlace_ ? path : TemporaryName(path);
-  file_ = std::fopen(temporary_.c_str(), "wb");
-  if (file_ == nullptr) throw FileError("cannot write", temporary_);
-  std::setvbuf(file_, nullptr, _IOFBF, kBufferBytes);
+  seekable_ = std::fseek(file_, 0, SEEK_CUR) == 0;
 }
 
 PendingFile::~PendingFile() {
   if (committed_) return;
   if (file_ != nullptr && file_ != stdout) std::fclose(file_);
-  if (!inPlace_) std::remove(temporary_.c_str());
+  if (!target_.inPlace) std::remove(target_.temporary.c_str());
 }
 
 void PendingFile::Write(const void* data, size_t bytes) {
-  if (bytes != 0 && std::fwrite(data, 1, bytes, file_) != bytes) throw FileError("cannot write", temporary_);
+  if (bytes != 0 && std::fwrite(data, 1, bytes, file_) != bytes) throw FileError("cannot write", target_.temporary);
+}
+
+void PendingFile::Seek(long offset) {
+  if (std::fseek(file_, offset, SEEK_SET) != 0) throw FileError("cannot write", target_.temporary);
 }
 
 void PendingFile::Commit() {
-  if (file_ == stdout) {
-    if (std::fflush(stdout) != 0) throw FileError("cannot write", temporary_);
-  } else if (std::fclose(file_) != 0) {
-    file_ = nullptr;
-    throw FileError("cannot write", temporary_);
-  }
+  FILE* file = file_;
   file_ = nullptr;
+  if (file == stdout) {
+    if (std::fflush(stdout) != 0) throw FileError("cannot write", target_.temporary);
+  } else {
+    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
+    if (std::fclose(file) != 0 || !flushed) throw FileError("cannot write", target_.temporary);
+  }
   // std::filesystem::rename replaces an existing file everywhere; std::rename does not on Windows.
-  std::error_code renamed;
-  if (!inPlace_) std::filesystem::rename(temporary_, path_, renamed);
-  if (renamed) throw std::runtime_error("cannot create " + path_ + ": " + renamed.message());
+  if (!target_.inPlace) {
+    std::error_code error;
+    fs::rename(target_.temporary, target_.path, error);
+    if (error) throw std::runtime_error("cannot create " + target_.path + ": " + error.message());
+  }
   committed_ = true;
 }

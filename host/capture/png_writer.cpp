@@ -1,49 +1,50 @@
-// PNG output through libpng: the screen's blue-green-red-unused pixels stored as RGB.
+// PNG output through libpng's simplified interface, which reports failures by its return value.
 #include "host/capture/png_writer.h"
 
 #include <png.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 #include "host/capture/output_file.h"
-
-namespace {
-
-[[noreturn]] void PngFailed(png_structp, png_const_charp message) { throw std::runtime_error(message); }
-void PngWarning(png_structp, png_const_charp) {}
-
-void PngWrite(png_structp png, png_bytep data, size_t length) {
-  static_cast<PendingFile*>(png_get_io_ptr(png))->Write(data, length);
-}
-void PngFlush(png_structp) {}
-
-}  // namespace
+#include "platform/private_file.h"
 
 void WriteScreenPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
                     int32_t pitch) {
-  PendingFile out(path);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngWarning);
-  if (png == nullptr) throw std::runtime_error("cannot start a PNG file");
-  png_infop info = png_create_info_struct(png);
-  try {
-    if (info == nullptr) throw std::runtime_error("cannot start a PNG file");
-    png_set_write_fn(png, &out, PngWrite, PngFlush);
-    // Frames are many and large: fast compression over small files.
-    png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_set_bgr(png);
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
-    for (int32_t y = 0; y < height; ++y) {
-      png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * pitch));
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  uint8_t* to = rgb.data();
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* from = pixels + static_cast<size_t>(y) * static_cast<size_t>(pitch);
+    for (int32_t x = 0; x < width; ++x, from += 4, to += 3) {
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
     }
-    png_write_end(png, nullptr);
-  } catch (const std::exception& e) {
-    png_destroy_write_struct(&png, &info);
-    throw std::runtime_error("cannot write " + path + ": " + e.what());
   }
-  png_destroy_write_struct(&png, &info);
-  out.Commit();
+  const OutputTarget target = ChooseOutputTarget(path);
+  FILE* file = platform::OpenPrivateFileForWriting(target.temporary.c_str());
+  if (file == nullptr) throw std::runtime_error("cannot write " + target.temporary);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  // Frames are many and large: fast compression over small files.
+  image.flags = PNG_IMAGE_FLAG_FAST;
+  const bool written = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) != 0;
+  const bool closed = std::fclose(file) == 0;
+  std::error_code error;
+  if (written && closed && !target.inPlace) std::filesystem::rename(target.temporary, target.path, error);
+  if (!written || !closed || error) {
+    if (!target.inPlace) std::remove(target.temporary.c_str());
+    throw std::runtime_error("cannot write " + path + (written ? "" : std::string(": ") + image.message));
+  }
+}
+
+std::string FramePngPath(const std::string& folder, uint64_t present) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame_%06llu.png", static_cast<unsigned long long>(present));
+  return (std::filesystem::path(folder) / name).string();
 }

@@ -1,162 +1,196 @@
-// Video output through the ffmpeg program: raw frames into an H.264 encoder, then a mux with AAC sound.
+// Video output through the ffmpeg program: the 320x200 frames into an encoder that scales them, then a mux
+// that adds the sound. Every path reaches ffmpeg as a file: URL, so no name is taken for a protocol or option.
 #include "host/capture/video_writer.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
-#include "host/capture/output_file.h"
+#include "core/interface_block.h"
+#include "host/capture/capture_progress.h"
+#include "platform/interrupt.h"
 #include "platform/sound.h"
 
-extern char** environ;
+namespace fs = std::filesystem;
 
 namespace {
 
-std::string WithSuffix(const std::string& path, const std::string& suffix) {
-  const std::filesystem::path p(path);
-  return (p.parent_path() / (p.stem().string() + suffix)).string();
+constexpr int32_t kPictureWidth = 320;
+constexpr int32_t kPictureHeight = 200;
+constexpr size_t kPictureBytes = static_cast<size_t>(kFrameBytes) * 4;
+
+// An interrupt request stops the capture; RunCapture turns it into the matching exit status.
+struct Interrupted : std::runtime_error {
+  Interrupted() : std::runtime_error("interrupted") {}
+};
+
+std::string FileUrl(const std::string& path) { return "file:" + path; }
+
+std::string UniqueTemporary(const std::string& suffix) {
+  std::random_device random;
+  return (fs::temp_directory_path() / ("vesk-capture-" + std::to_string(random()) + suffix)).string();
 }
 
-pid_t Spawn(const std::vector<std::string>& arguments, int stdinFd) {
-  std::vector<char*> argv;
-  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (stdinFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
-  else posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  pid_t pid = -1;
-  const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) throw std::runtime_error("cannot run " + arguments[0] + ": " + std::strerror(error));
-  return pid;
+// The container from the name; MP4 when the name says nothing, Matroska for the archive (FFV1 needs it).
+std::string ContainerFor(const std::string& path, VideoQuality quality) {
+  if (quality == VideoQuality::kArchive) return "matroska";
+  const std::string extension = fs::path(path).extension().string();
+  if (extension == ".mkv") return "matroska";
+  if (extension == ".mov") return "mov";
+  return "mp4";
 }
 
-bool Succeeded(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return false;
+std::vector<std::string> Quiet() { return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y"}; }
+
+// Appends the space-separated words of arguments.
+void Append(std::vector<std::string>& to, const std::string& arguments) {
+  for (size_t start = 0; start < arguments.size();) {
+    const size_t end = arguments.find(' ', start);
+    to.push_back(arguments.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    start = end == std::string::npos ? arguments.size() : end + 1;
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
 
-bool VideoWriter::ProgramOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return false;
-  std::string dirs(path);
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    const size_t end = dirs.find(':', start);
-    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
+VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height) {
+  const std::string size = std::to_string(width) + ":" + std::to_string(height);
+  // The colours are turned into the video's at 320x200, then each pixel is repeated (nearest neighbour), so no
+  // colour of one pixel reaches another; tagged BT.709 so players do not guess.
+  const std::string toVideoColours = "scale=out_color_matrix=bt709:out_range=tv,format=";
+  const std::string tags = " -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv";
+  switch (quality) {
+    case VideoQuality::kFast:
+      return {width, height, toVideoColours + "yuv420p,scale=" + size + ":flags=neighbor",
+              "-c:v libx264 -preset ultrafast -crf 20 -pix_fmt yuv420p" + tags, "-c:a aac -b:a 160k"};
+    case VideoQuality::kStandard:
+      return {width, height, toVideoColours + "yuv444p,scale=" + size + ":flags=neighbor",
+              "-c:v libx264 -preset ultrafast -x264-params cabac=1 -crf 18 -pix_fmt yuv444p" + tags,
+              "-c:a aac -b:a 192k"};
+    case VideoQuality::kArchive:
+      break;
   }
-  return false;
+  return {kPictureWidth, kPictureHeight, "null", "-c:v ffv1 -level 3 -slices 4 -pix_fmt bgr0", "-c:a flac"};
 }
 
-VideoWriter::VideoWriter(const std::string& path, int32_t width, int32_t height, uint32_t fps)
-    : path_(path),
-      picturePath_(WithSuffix(path, ".partial-picture.mkv")),
-      soundPath_(WithSuffix(path, ".partial-sound.wav")),
-      width_(width),
-      height_(height),
-      row_(new uint8_t[static_cast<size_t>(width) * 4]) {
-  if (!ProgramOnPath("ffmpeg")) {
+VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, int32_t width, int32_t height,
+                         uint32_t fps, int32_t timeoutMs)
+    : path_(path), quality_(quality), timeoutMs_(timeoutMs) {
+  if (!platform::ProgramOnPath("ffmpeg")) {
     throw std::runtime_error("--video needs the ffmpeg program, which is not on PATH (Debian: apt-get install ffmpeg)");
   }
-  // A dying encoder must show up as a failed write, not end this program.
-  signal(SIGPIPE, SIG_IGN);
-  sound_ = std::make_unique<WavWriter>(soundPath_, platform::kMixRate);
-  int fds[2];
-  if (pipe(fds) != 0) throw std::runtime_error(std::string("cannot make a pipe: ") + std::strerror(errno));
-  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-  try {
-    encoder_ = Spawn({"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y", "-f", "rawvideo",
-                      "-pix_fmt", "bgr0", "-s", std::to_string(width) + "x" + std::to_string(height), "-r",
-                      std::to_string(fps), "-i", "pipe:0", "-an", "-c:v", "libx264", "-preset", "veryfast",
-                      "-crf", "18", "-pix_fmt", "yuv420p", "-f", "matroska", picturePath_},
-                     fds[0]);
-  } catch (...) {
-    close(fds[0]);
-    close(fds[1]);
-    throw;
+  if (path == "-") {
+    target_ = {"standard output", "standard output", true};
+    output_ = "pipe:1";
+  } else {
+    target_ = ChooseOutputTarget(path);
+    output_ = FileUrl(target_.temporary);
   }
-  close(fds[0]);
-  pipe_ = fds[1];
+  // Beside the output, on its file system, unless the output is a device or pipe.
+  if (target_.inPlace) {
+    picturePath_ = UniqueTemporary("-picture.mkv");
+    soundPath_ = UniqueTemporary("-sound.wav");
+  } else {
+    picturePath_ = fs::path(TemporaryName(target_.path, ".partial-picture")).replace_extension(".mkv").string();
+    soundPath_ = fs::path(TemporaryName(target_.path, ".partial-sound")).replace_extension(".wav").string();
+  }
+  sound_ = std::make_unique<WavWriter>(soundPath_, platform::kMixRate);
+
+  const VideoEncoding encoding = EncodingFor(quality, width, height);
+  std::vector<std::string> arguments = Quiet();
+  for (const std::string& a : {std::string("-f"), std::string("rawvideo"), std::string("-pix_fmt"),
+                               std::string("bgr0"), std::string("-s"),
+                               std::to_string(kPictureWidth) + "x" + std::to_string(kPictureHeight),
+                               std::string("-r"), std::to_string(fps), std::string("-i"), std::string("pipe:0"),
+                               std::string("-an"), std::string("-vf"), encoding.pictureFilter}) {
+    arguments.push_back(a);
+  }
+  Append(arguments, encoding.pictureCodec);
+  for (const std::string& a : {std::string("-f"), std::string("matroska"), FileUrl(picturePath_)}) {
+    arguments.push_back(a);
+  }
+  std::string error;
+  if (!encoder_.Start(arguments, true, error)) throw std::runtime_error(error);
 }
 
 VideoWriter::~VideoWriter() {
   if (committed_) return;
-  if (pipe_ >= 0) close(pipe_);
-  if (encoder_ > 0) {
-    kill(encoder_, SIGTERM);
-    Succeeded(encoder_);
-  }
-  std::remove(picturePath_.c_str());
-  std::remove(PendingFile::TemporaryName(path_).c_str());
+  encoder_.CloseInput();
+  encoder_.Stop();
+  sound_.reset();
+  RemoveTemporaries();
 }
 
-void VideoWriter::WriteFrame(const uint8_t* pixels, int32_t pitch) {
-  const size_t rowBytes = static_cast<size_t>(width_) * 4;
-  for (int32_t y = 0; y < height_; ++y) {
-    const uint8_t* row = pixels + static_cast<size_t>(y) * pitch;
-    size_t done = 0;
-    while (done < rowBytes) {
-      const ssize_t n = write(pipe_, row + done, rowBytes - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw std::runtime_error("ffmpeg stopped taking frames for " + path_);
-      done += static_cast<size_t>(n);
-    }
+void VideoWriter::RemoveTemporaries() {
+  std::error_code ignored;
+  fs::remove(picturePath_, ignored);
+  fs::remove(soundPath_, ignored);
+  if (!target_.inPlace) fs::remove(target_.temporary, ignored);
+}
+
+void VideoWriter::WriteFrame(const uint8_t* picture) {
+  switch (encoder_.Write(picture, kPictureBytes, timeoutMs_)) {
+    case platform::ChildProcess::Result::kDone:
+      return;
+    case platform::ChildProcess::Result::kInterrupted:
+      throw Interrupted();
+    case platform::ChildProcess::Result::kTimedOut:
+      throw std::runtime_error("ffmpeg has taken no frame for " + std::to_string(timeoutMs_ / 1000) +
+                               " s; giving up on " + path_);
+    case platform::ChildProcess::Result::kClosed:
+      break;
   }
+  throw std::runtime_error("ffmpeg stopped taking frames for " + path_);
 }
 
 void VideoWriter::WriteSound(const int16_t* samples, size_t frames) { sound_->Write(samples, frames); }
 
-void VideoWriter::FinishEncoder() {
-  close(pipe_);
-  pipe_ = -1;
-  const pid_t encoder = encoder_;
-  encoder_ = -1;
-  if (!Succeeded(encoder)) throw std::runtime_error("ffmpeg could not encode " + path_);
+void VideoWriter::RunToEnd(platform::ChildProcess& child, const std::string& what) {
+  int status = 0;
+  switch (child.Wait(timeoutMs_, status)) {
+    case platform::ChildProcess::Result::kDone:
+      if (status == 0) return;
+      throw std::runtime_error("ffmpeg could not " + what + " " + path_);
+    case platform::ChildProcess::Result::kInterrupted:
+      throw Interrupted();
+    default:
+      throw std::runtime_error("ffmpeg did not " + what + " " + path_ + " within " +
+                               std::to_string(timeoutMs_ / 1000) + " s; giving up");
+  }
 }
 
-void VideoWriter::Commit() {
-  FinishEncoder();
+void VideoWriter::Commit(CaptureProgress& progress) {
+  progress.Step("finishing the picture");
+  encoder_.CloseInput();
+  RunToEnd(encoder_, "encode");
   sound_->Commit();
-  const std::string temporary = PendingFile::TemporaryName(path_);
-  std::vector<std::string> mux = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y",
-                                  "-i", picturePath_, "-i", soundPath_, "-map", "0:v", "-map", "1:a",
-                                  "-c:v", "copy", "-c:a", "aac", "-b:a", "192k"};
-  if (std::filesystem::path(path_).extension().empty()) {
-    mux.insert(mux.end(), {"-f", "mp4"});
+
+  progress.Step("adding the sound");
+  const VideoEncoding encoding = EncodingFor(quality_, 0, 0);
+  std::vector<std::string> mux = Quiet();
+  for (const std::string& a : {std::string("-nostdin"), std::string("-i"), FileUrl(picturePath_),
+                               std::string("-i"), FileUrl(soundPath_), std::string("-map"), std::string("0:v"),
+                               std::string("-map"), std::string("1:a"), std::string("-c:v"), std::string("copy")}) {
+    mux.push_back(a);
   }
-  if (std::filesystem::path(path_).extension() == ".mp4" || std::filesystem::path(path_).extension() == ".mov") {
-    mux.insert(mux.end(), {"-movflags", "+faststart"});
+  Append(mux, encoding.soundCodec);
+  const std::string container = ContainerFor(target_.path, quality_);
+  mux.insert(mux.end(), {"-f", container});
+  if (container == "mp4" || container == "mov") {
+    // A device or pipe cannot be rewound to put the index first: index each fragment instead.
+    mux.insert(mux.end(), {"-movflags", target_.inPlace ? "frag_keyframe+empty_moov" : "+faststart"});
   }
-  mux.push_back(temporary);
-  const bool muxed = Succeeded(Spawn(mux, -1));
-  std::remove(picturePath_.c_str());
-  std::remove(soundPath_.c_str());
-  if (!muxed) {
-    std::remove(temporary.c_str());
-    throw std::runtime_error("ffmpeg could not write " + path_);
-  }
-  if (std::rename(temporary.c_str(), path_.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    throw std::runtime_error("cannot create " + path_ + ": " + std::strerror(errno));
+  mux.push_back(output_);
+  platform::ChildProcess muxer;
+  std::string error;
+  if (!muxer.Start(mux, false, error)) throw std::runtime_error(error);
+  RunToEnd(muxer, "write");
+  if (!target_.inPlace) {
+    std::error_code failure;
+    fs::rename(target_.temporary, target_.path, failure);
+    if (failure) throw std::runtime_error("cannot create " + target_.path + ": " + failure.message());
   }
   committed_ = true;
+  RemoveTemporaries();
 }

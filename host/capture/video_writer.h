@@ -1,43 +1,55 @@
-// A video of the capture: frames piped into the ffmpeg program as they come, the sound added at the end.
+// A video of the capture: 320x200 frames piped into the ffmpeg program as they come, the sound added at the end.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "host/capture/capture_options.h"
+#include "host/capture/output_file.h"
 #include "host/capture/wav_writer.h"
+#include "platform/child_process.h"
+
+class CaptureProgress;
+
+// How a quality is encoded, for --help, the benchmark's report and the tests.
+struct VideoEncoding {
+  int32_t width;               // the video's size: the output size, or 320x200 for the archive
+  int32_t height;
+  std::string pictureFilter;   // ffmpeg's filter chain from the 320x200 bgr0 frames
+  std::string pictureCodec;    // the encoder's arguments
+  std::string soundCodec;
+};
+VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height);
 
 class VideoWriter {
  public:
-  // Starts ffmpeg for width x height frames (32-bit blue-green-red-unused) at fps. Throws std::runtime_error,
-  // with a clear message when ffmpeg is not installed.
-  VideoWriter(const std::string& path, int32_t width, int32_t height, uint32_t fps);
+  // Starts ffmpeg for a video of the given quality and output size at fps. "-" is standard output. Throws
+  // std::runtime_error, with a clear message when ffmpeg is not installed.
+  VideoWriter(const std::string& path, VideoQuality quality, int32_t width, int32_t height, uint32_t fps,
+              int32_t timeoutMs);
   ~VideoWriter();  // stops ffmpeg and removes the partial files unless committed
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
 
-  // One frame, rows pitch bytes apart.
-  void WriteFrame(const uint8_t* pixels, int32_t pitch);
+  // One 320 x 200 picture of blue, green, red and an unused byte per pixel, rows back to back.
+  void WriteFrame(const uint8_t* picture);
   void WriteSound(const int16_t* samples, size_t frames);
-  // Finishes the picture, muxes it with the sound (AAC) and gives the file its name.
-  void Commit();
-
-  // True when a program of that name can be run from PATH.
-  static bool ProgramOnPath(const std::string& name);
+  // Finishes the picture, adds the sound and gives the file its name.
+  void Commit(CaptureProgress& progress);
 
  private:
-  void FinishEncoder();
+  void RunToEnd(platform::ChildProcess& child, const std::string& what);
+  void RemoveTemporaries();
 
   std::string path_;
+  VideoQuality quality_;
+  int32_t timeoutMs_;
+  OutputTarget target_;
+  std::string output_;       // ffmpeg's name for the final output
   std::string picturePath_;
   std::string soundPath_;
-  int32_t width_;
-  int32_t height_;
-  pid_t encoder_ = -1;
-  int pipe_ = -1;
+  platform::ChildProcess encoder_;
   std::unique_ptr<WavWriter> sound_;
-  std::unique_ptr<uint8_t[]> row_;
   bool committed_ = false;
 };

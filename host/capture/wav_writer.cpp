@@ -1,4 +1,4 @@
-// WAV output: a RIFF header whose sizes are written once the sound is complete.
+// WAV output: a RIFF header whose sizes are written once the sound is complete, or marked unknown on a pipe.
 #include "host/capture/wav_writer.h"
 
 #include <array>
@@ -12,6 +12,9 @@ constexpr int kBytesPerSample = 2;
 constexpr size_t kHeaderBytes = 44;
 constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - kHeaderBytes;
 
+// The streaming convention's size: unknown, up to the end of the data.
+constexpr uint32_t kUnknownSize = 0xFFFFFFFF;
+
 std::array<uint8_t, kHeaderBytes> Header(int32_t rate, uint32_t dataBytes) {
   std::array<uint8_t, kHeaderBytes> h{};
   auto put = [&h](size_t at, uint32_t value, int bytes) {
@@ -21,7 +24,7 @@ std::array<uint8_t, kHeaderBytes> Header(int32_t rate, uint32_t dataBytes) {
     for (int i = 0; i < 4; ++i) h[at + i] = static_cast<uint8_t>(text[i]);
   };
   tag(0, "RIFF");
-  put(4, dataBytes + kHeaderBytes - 8, 4);
+  put(4, dataBytes == kUnknownSize ? kUnknownSize : dataBytes + static_cast<uint32_t>(kHeaderBytes) - 8, 4);
   tag(8, "WAVE");
   tag(12, "fmt ");
   put(16, 16, 4);
@@ -39,7 +42,7 @@ std::array<uint8_t, kHeaderBytes> Header(int32_t rate, uint32_t dataBytes) {
 }  // namespace
 
 WavWriter::WavWriter(const std::string& path, int32_t rate) : file_(new PendingFile(path)), rate_(rate) {
-  const auto header = Header(rate_, 0);
+  const auto header = Header(rate_, file_->seekable() ? 0 : kUnknownSize);
   file_->Write(header.data(), header.size());
 }
 
@@ -51,9 +54,12 @@ void WavWriter::Write(const int16_t* samples, size_t frames) {
 }
 
 void WavWriter::Commit() {
-  const uint64_t dataBytes = frames_ * kChannels * kBytesPerSample;
-  if (dataBytes > kMaxDataBytes) throw std::runtime_error("the sound is too long for a WAV file");
-  const auto header = Header(rate_, static_cast<uint32_t>(dataBytes));
-  if (std::fseek(file_->file(), 0, SEEK_SET) == 0) file_->Write(header.data(), header.size());
+  if (file_->seekable()) {
+    const uint64_t dataBytes = frames_ * kChannels * kBytesPerSample;
+    if (dataBytes > kMaxDataBytes) throw std::runtime_error("the sound is too long for a WAV file");
+    const auto header = Header(rate_, static_cast<uint32_t>(dataBytes));
+    file_->Seek(0);
+    file_->Write(header.data(), header.size());
+  }
   file_->Commit();
 }

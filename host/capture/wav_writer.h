@@ -9,8 +9,11 @@
 
 class WavWriter {
  public:
-  WavWriter(const std::string& path, int32_t rate);  // throws std::runtime_error
+  // "-" is standard output. Where the output cannot seek (a pipe), the header's two sizes are 0xFFFFFFFF from
+  // the start, the streaming convention for "up to the end of the data". Throws std::runtime_error.
+  WavWriter(const std::string& path, int32_t rate);
   void Write(const int16_t* samples, size_t frames);
+  // Fills in the sizes and gives the file its name; throws std::runtime_error when any of it fails.
   void Commit();
 
  private:

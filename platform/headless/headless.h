@@ -14,6 +14,9 @@
 
 namespace headless {
 
+// The clock's units in one vertical blank period, 1 / fps seconds.
+inline constexpr uint64_t kUnitsPerFrameTime = 1000;
+
 struct Settings {
   uint32_t fps = 60;
   uint32_t startupMs = 0;

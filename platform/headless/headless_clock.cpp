@@ -8,7 +8,6 @@ namespace headless {
 
 namespace {
 
-constexpr uint64_t kUnitsPerFrameTime = 1000;  // units in 1 / fps seconds
 constexpr uint64_t kPeriodMs = 20;
 constexpr size_t kAudioChunkFrames = 4096;
 

@@ -1,13 +1,20 @@
 // The capture over the headless backend: the whole show's frames in order, their timing, repeatability, the span,
 // the outputs and the command line.
 #include <gtest/gtest.h>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/capture/capture_options.h"
@@ -176,6 +183,37 @@ class CaptureFiles : public ::testing::Test {
   std::filesystem::path dir;
 };
 
+// Standard output of a shell command.
+std::string Output(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1 && ffprobe -version >/dev/null 2>&1") == 0; }
+
+// Reads everything a FIFO receives until its writer closes it.
+class FifoReader {
+ public:
+  explicit FifoReader(const std::filesystem::path& fifo)
+      : thread_([this, fifo] {
+          std::ifstream in(fifo, std::ios::binary);
+          bytes.assign(std::istreambuf_iterator<char>(in), {});
+        }) {}
+  std::vector<uint8_t> Finish() {
+    thread_.join();
+    return bytes;
+  }
+
+ private:
+  std::vector<uint8_t> bytes;
+  std::thread thread_;
+};
+
 TEST_F(CaptureFiles, TheTraceHasItsHeaderAndARecordPerFrame) {
   CaptureOptions o = Quiet();
   o.toSeconds = 0.5;
@@ -269,6 +307,197 @@ TEST_F(CaptureFiles, AnOutputThatCannotBeWrittenIsAnError) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
 }
 
+TEST_F(CaptureFiles, AVideoHasBothStreamsItsLengthAndAFramePerSlot) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  CaptureOptions o = Quiet();
+  o.fromSeconds = 20.0;
+  o.toSeconds = 21.0;
+  o.width = 640;
+  o.height = 400;
+  o.videoFile = (dir / "show.mp4").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"show.mp4"}));
+  const std::string streams = Output("ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,nb_frames"
+                                     " -of compact=nk=0 '" + o.videoFile + "'");
+  EXPECT_NE(streams.find("codec_name=h264|codec_type=video|width=640|height=400|nb_frames=60"), std::string::npos)
+      << streams;
+  EXPECT_NE(streams.find("codec_name=aac|codec_type=audio"), std::string::npos) << streams;
+  const double seconds = std::stod(Output("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                                          o.videoFile + "'"));
+  EXPECT_NEAR(seconds, 1.0, 0.03);
+}
+
+// Decodes a PNG into 8-bit RGB.
+std::vector<uint8_t> PngPixels(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) return {};
+  return pixels;
+}
+
+TEST_F(CaptureFiles, AnArchiveVideoDecodesToThePngFramesExactly) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  CaptureOptions o = Quiet();
+  o.fromSeconds = 20.0;
+  o.toSeconds = 20.5;
+  o.width = 320;
+  o.height = 200;
+  o.quality = VideoQuality::kArchive;
+  o.videoFile = (dir / "show.mkv").string();
+  o.framesDir = (dir / "frames").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  const std::string decoded = Output("ffmpeg -v error -i '" + o.videoFile + "' -f rawvideo -pix_fmt rgb24 -");
+  constexpr size_t kRgbFrame = 320 * 200 * 3;
+  ASSERT_EQ(decoded.size(), 30 * kRgbFrame);
+  // At 60 presents a second, the frames of 20 s to 20.5 s are presents 1201 to 1230.
+  for (size_t i = 0; i < 30; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06zu.png", 1201 + i);
+    const std::vector<uint8_t> png = PngPixels((dir / "frames" / name).string());
+    ASSERT_EQ(png.size(), kRgbFrame) << i;
+    ASSERT_EQ(0, std::memcmp(png.data(), decoded.data() + i * kRgbFrame, kRgbFrame)) << "frame " << i;
+  }
+  const std::string sound = Output("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + o.videoFile + "'");
+  EXPECT_EQ(sound, "ffv1\nflac\n");
+}
+
+TEST_F(CaptureFiles, AVideoOntoALinkOrAFifoLeavesThemInPlace) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  CaptureOptions o = Quiet();
+  o.toSeconds = 0.2;
+  o.width = 64;
+  o.height = 40;
+  // A link to a device: the device is written, the link stays.
+  std::filesystem::create_symlink("/dev/null", dir / "null.mp4");
+  o.videoFile = (dir / "null.mp4").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "null.mp4"));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  // A link to a file: the file is replaced, the link stays.
+  std::ofstream(dir / "target.mp4") << "old";
+  std::filesystem::create_symlink(dir / "target.mp4", dir / "link.mp4");
+  o.videoFile = (dir / "link.mp4").string();
+  ASSERT_EQ(RunCapture(o), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.mp4"));
+  EXPECT_GT(std::filesystem::file_size(dir / "target.mp4"), 1000u);
+  // A FIFO gets the whole video and stays a FIFO.
+  ASSERT_EQ(mkfifo((dir / "pipe.mp4").c_str(), 0600), 0);
+  FifoReader reader(dir / "pipe.mp4");
+  o.videoFile = (dir / "pipe.mp4").string();
+  EXPECT_EQ(RunCapture(o), 0);
+  const std::vector<uint8_t> video = reader.Finish();
+  ASSERT_GT(video.size(), 1000u);
+  EXPECT_EQ(std::string(video.begin() + 4, video.begin() + 8), "ftyp");
+  EXPECT_TRUE(std::filesystem::is_fifo(dir / "pipe.mp4"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"link.mp4", "null.mp4", "pipe.mp4", "target.mp4"}));
+}
+
+TEST_F(CaptureFiles, VideoNamesThatLookLikeOptionsOrProtocolsAreFileNames) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  const std::filesystem::path home = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  CaptureOptions o = Quiet();
+  o.toSeconds = 0.1;
+  o.width = 64;
+  o.height = 40;
+  std::vector<int> statuses;
+  for (const char* name : {"-dash.mp4", "file:y.mp4", "pipe:3.mp4"}) {
+    o.videoFile = name;
+    statuses.push_back(RunCapture(o));
+  }
+  std::filesystem::current_path(home);
+  EXPECT_EQ(statuses, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"-dash.mp4", "file:y.mp4", "pipe:3.mp4"}));
+}
+
+TEST_F(CaptureFiles, AnEncoderThatTakesNothingIsGivenUpOn) {
+  // An "ffmpeg" that never reads its input.
+  {
+    std::ofstream fake(dir / "ffmpeg");
+    fake << "#!/bin/sh\nexec /bin/sleep 60\n";
+  }
+  std::filesystem::permissions(dir / "ffmpeg", std::filesystem::perms::owner_all);
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  setenv("PATH", dir.c_str(), 1);
+  CaptureOptions o = Quiet();
+  o.encoderTimeoutMs = 500;
+  o.videoFile = (dir / "show.mp4").string();
+  ::testing::internal::CaptureStderr();
+  const int status = RunCapture(o);
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(message.find("giving up"), std::string::npos) << message;
+  EXPECT_EQ(Names(), (std::vector<std::string>{"ffmpeg"}));
+}
+
+TEST_F(CaptureFiles, AWavThatCannotBeCompletedFailsTheRun) {
+  CaptureOptions o = Quiet();
+  // Short enough that every sample fits the output's buffer: only the final header rewrite meets the full disk.
+  o.toSeconds = 0.02;
+  o.audioFile = "/dev/full";
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunCapture(o), 1);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
+}
+
+TEST_F(CaptureFiles, AWavIntoAPipeMarksItsSizesUnknown) {
+  ASSERT_EQ(mkfifo((dir / "sound.wav").c_str(), 0600), 0);
+  FifoReader reader(dir / "sound.wav");
+  CaptureOptions o = Quiet();
+  o.toSeconds = 1.0;
+  o.audioFile = (dir / "sound.wav").string();
+  EXPECT_EQ(RunCapture(o), 0);
+  const std::vector<uint8_t> b = reader.Finish();
+  ASSERT_EQ(b.size(), 44u + 44100 * 4);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+  EXPECT_EQ(U32(b, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(U32(b, 40), 0xFFFFFFFFu);
+}
+
+// Interrupts the capture from inside after a few frames, as Ctrl+C or kill would.
+class Interrupter : public FrameListener {
+ public:
+  explicit Interrupter(int signal) : signal_(signal) {}
+  void OnFrame(const TraceRecord&, uint64_t) override {
+    if (++frames_ == 30) std::raise(signal_);
+  }
+
+ private:
+  int signal_;
+  int frames_ = 0;
+};
+
+TEST_F(CaptureFiles, CtrlCOrTerminationRemovesThePartialOutputs) {
+  CaptureOptions o = Quiet();
+  o.toSeconds = 5.0;
+  o.width = 64;
+  o.height = 40;
+  o.traceFile = (dir / "show.trc").string();
+  o.audioFile = (dir / "show.wav").string();
+  if (HaveFfmpeg()) o.videoFile = (dir / "show.mp4").string();
+  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+    Interrupter interrupter(signal);
+    EXPECT_EQ(RunCapture(o, &interrupter), status);
+    EXPECT_TRUE(Names().empty());
+  }
+  // The encoder is gone too: nothing appears later.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(CaptureFiles, ASpanPastTheShowsEndIsWarnedAbout) {
+  CaptureOptions o = Quiet();
+  o.fromSeconds = 1000.0;
+  o.traceFile = (dir / "show.trc").string();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunCapture(o), 0);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("warning: the show ended at"), std::string::npos);
+}
+
 int Parse(std::vector<std::string> args, CaptureOptions& o) {
   args.insert(args.begin(), "vesk-capture");
   std::vector<char*> argv;
@@ -308,10 +537,23 @@ TEST(CaptureOptionsParsing, HelpEndsWithZeroAndBadOptionsWithTwo) {
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"--fps", "0"}, {"--fps", "x"}, {"--size", "640"}, {"--size", "0x480"},
         {"--size", "640x480x32"}, {"--from", "-1"}, {"--from", "5", "--to", "2"}, {"--bogus"},
-        {"--video", "a.mp4", "--size", "641x480"}, {"extra"}}) {
+        {"--video", "a.mp4", "--size", "641x480"}, {"extra"}, {"--quality", "best"}}) {
     CaptureOptions fresh;
     EXPECT_EQ(Parse(bad, fresh), 2) << bad[0] << " " << (bad.size() > 1 ? bad[1] : "");
   }
+}
+
+TEST(CaptureOptionsParsing, SecondsThatAreNotNumbersAndCollidingOutputsAreRefused) {
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--from", "nan"}, {"--to", "nan"}, {"--to", "inf"}, {"--from", "-inf"},
+        {"--audio", "s.bin", "--trace", "s.bin"}, {"--audio", "x.mp4", "--video", "./x.mp4"},
+        {"--trace", "-", "--audio", "-"}, {"--frames", "out", "--video", "out"}}) {
+    CaptureOptions fresh;
+    EXPECT_EQ(Parse(bad, fresh), 2) << bad[0] << " " << bad[1] << " " << bad.back();
+  }
+  CaptureOptions o;
+  EXPECT_EQ(Parse({"--quality", "archive", "--video", "a.mkv", "--size", "3200x2400"}, o), -1);
+  EXPECT_EQ(o.quality, VideoQuality::kArchive);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tools/file_output/atomic_file.h"
+
 namespace vesk::kit {
 namespace {
 
@@ -79,14 +81,7 @@ std::vector<std::uint8_t> EncodeBottomUpBmp(const RgbImage& image) {
 }
 
 bool WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (file) file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (file) file.close();
-  if (!file) {
-    error = "cannot write " + path.string();
-    return false;
-  }
-  return true;
+  return tool::WriteFileAtomically(path, bytes, error);
 }
 
 bool ReadBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {

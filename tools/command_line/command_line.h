@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
+
 namespace vesk::tool {
 
-// The customary status of a program given options it does not understand.
-constexpr int kBadOptionStatus = 2;
+using platform::kBadOptionStatus;
 
 // Messages start with the program's name, as the tools' other messages do, and an option given twice
 // keeps its last value. Call before adding options: the option defaults apply only to later ones.

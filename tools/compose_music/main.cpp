@@ -1,11 +1,11 @@
 // compose_music: writes the show's music, an extended module of fixed size, deterministically.
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <string>
 
 #include "song.h"
 #include "tools/command_line/command_line.h"
+#include "tools/file_output/atomic_file.h"
 #include "xm_module.h"
 
 namespace {
@@ -26,15 +26,9 @@ int main(int argc, char** argv) {
 
   try {
     const std::vector<uint8_t> bytes = compose::SerializeModule(compose::BuildModule(kModuleBytes));
-    std::ofstream file(output, std::ios::binary | std::ios::trunc);
-    if (!file) {
-      std::fprintf(stderr, "%s: cannot open '%s' for writing\n", argv[0], output.c_str());
-      return 1;
-    }
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      std::fprintf(stderr, "%s: writing '%s' failed\n", argv[0], output.c_str());
+    std::string error;
+    if (!vesk::tool::WriteFileAtomically(output, bytes, error)) {
+      std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
       return 1;
     }
   } catch (const std::exception& e) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/command_line/command_line.h"
+#include "tools/file_output/atomic_file.h"
 
 namespace {
 
@@ -64,15 +65,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::FILE* out = std::fopen(output.c_str(), "wb");
-  if (out == nullptr) {
-    std::fprintf(stderr, "extract_font: cannot write %s\n", output.c_str());
-    return 1;
-  }
-  const size_t bytes = size_t{kGlyphCount} * kGlyphBytes;
-  const bool written = std::fwrite(font.data() + kHeaderBytes, 1, bytes, out) == bytes;
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "extract_font: writing %s failed\n", output.c_str());
+  std::string error;
+  if (!vesk::tool::WriteFileAtomically(output, font.data() + kHeaderBytes, size_t{kGlyphCount} * kGlyphBytes,
+                                       error)) {
+    std::fprintf(stderr, "extract_font: %s\n", error.c_str());
     return 1;
   }
   return 0;

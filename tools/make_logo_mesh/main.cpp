@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tools/command_line/command_line.h"
+#include "tools/file_output/atomic_file.h"
 #include "tools/make_logo_mesh/logo_mesh.h"
 
 int main(int argc, char** argv) {
@@ -28,25 +29,24 @@ int main(int argc, char** argv) {
   const logo_mesh::Mesh mesh = logo_mesh::BuildLogoMesh(outlines);
   const std::vector<uint8_t> bytes = logo_mesh::Serialise(mesh);
 
-  std::FILE* f = std::fopen(outputPath.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "make_logo_mesh: cannot open %s for writing\n", outputPath.c_str());
-    return 1;
-  }
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !ok) {
-    std::fprintf(stderr, "make_logo_mesh: cannot write %s\n", outputPath.c_str());
+  std::string error;
+  if (!vesk::tool::WriteFileAtomically(outputPath, bytes, error)) {
+    std::fprintf(stderr, "make_logo_mesh: %s\n", error.c_str());
     return 1;
   }
   if (!objPath.empty()) {
-    std::FILE* obj = std::fopen(objPath.c_str(), "w");
-    if (!obj) {
-      std::fprintf(stderr, "make_logo_mesh: cannot open %s for writing\n", objPath.c_str());
+    std::string obj;
+    for (const auto& v : mesh.vertices) {
+      obj += "v " + std::to_string(v.x) + " " + std::to_string(v.y) + " " + std::to_string(v.z) + "\n";
+    }
+    for (const auto& face : mesh.faces) {
+      obj += "f " + std::to_string(face[0] + 1) + " " + std::to_string(face[1] + 1) + " " +
+             std::to_string(face[2] + 1) + "\n";
+    }
+    if (!vesk::tool::WriteFileAtomically(objPath, obj.data(), obj.size(), error)) {
+      std::fprintf(stderr, "make_logo_mesh: %s\n", error.c_str());
       return 1;
     }
-    for (const auto& v : mesh.vertices) std::fprintf(obj, "v %d %d %d\n", v.x, v.y, v.z);
-    for (const auto& face : mesh.faces) std::fprintf(obj, "f %d %d %d\n", face[0] + 1, face[1] + 1, face[2] + 1);
-    std::fclose(obj);
   }
   std::printf("%zu vertices, %zu faces\n", mesh.vertices.size(), mesh.faces.size());
   return 0;

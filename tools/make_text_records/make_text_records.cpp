@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/command_line/command_line.h"
+#include "tools/file_output/atomic_file.h"
 
 namespace {
 
@@ -62,14 +63,9 @@ int main(int argc, char** argv) {
     PutI16(bytes, r.yOffset);
   }
 
-  std::FILE* out = std::fopen(output.c_str(), "wb");
-  if (out == nullptr) {
-    std::fprintf(stderr, "make_text_records: cannot write %s\n", output.c_str());
-    return 1;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-  if (std::fclose(out) != 0 || !written) {
-    std::fprintf(stderr, "make_text_records: writing %s failed\n", output.c_str());
+  std::string error;
+  if (!vesk::tool::WriteFileAtomically(output, bytes.data(), bytes.size(), error)) {
+    std::fprintf(stderr, "make_text_records: %s\n", error.c_str());
     return 1;
   }
   return 0;

@@ -3,22 +3,16 @@
 #include <string>
 
 #include "tools/command_line/command_line.h"
+#include "tools/file_output/atomic_file.h"
 #include "tools/make_title_picture/title_art.h"
 
 namespace {
 
 bool WriteFile(const std::string& path, const void* data, size_t size) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "make_title_picture: cannot open %s for writing\n", path.c_str());
-    return false;
-  }
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  if (std::fclose(f) != 0 || !ok) {
-    std::fprintf(stderr, "make_title_picture: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
+  std::string error;
+  if (vesk::tool::WriteFileAtomically(path, data, size, error)) return true;
+  std::fprintf(stderr, "make_title_picture: %s\n", error.c_str());
+  return false;
 }
 
 }  // namespace

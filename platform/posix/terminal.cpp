@@ -1,0 +1,10 @@
+// The terminal on POSIX.
+#include "platform/terminal.h"
+
+#include <unistd.h>
+
+namespace platform {
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+}  // namespace platform
