@@ -113,7 +113,7 @@ DisplayResult CreateSurface(DisplayObject* object, SurfaceDescription* descripti
   if (object == nullptr) return kDisplayInvalidObject;
   DDSURFACEDESC2 native = EmptyNativeDescription();
   native.dwFlags = description->flags & (DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_BACKBUFFERCOUNT);
-  native.ddsCaps.dwCaps = description->caps & ~kCapsContentUnused;
+  native.ddsCaps.dwCaps = description->caps;
   native.dwWidth = static_cast<DWORD>(description->width);
   native.dwHeight = static_cast<DWORD>(description->height);
   native.dwBackBufferCount = description->backBufferCount;
