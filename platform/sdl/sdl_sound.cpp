@@ -17,11 +17,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 constexpr Uint16 kDeviceFrames = 1024;
-constexpr size_t kDiscardChunkFrames = 2048;
-constexpr auto kDiscardInterval = std::chrono::milliseconds(10);
 
 struct SoundState {
   sdlbackend::SongMixer mixer;
@@ -43,21 +40,6 @@ void FeedDevice(void* userdata, Uint8* stream, int length) {
   auto* state = static_cast<SoundState*>(userdata);
   const size_t frames = static_cast<size_t>(length) / (2 * sizeof(int16_t));
   state->mixer.Render(state->rate, reinterpret_cast<int16_t*>(stream), frames);
-}
-
-void DiscardInRealTime(SoundState* state) {
-  std::vector<int16_t> scratch(kDiscardChunkFrames * 2);
-  const Clock::time_point start = Clock::now();
-  uint64_t rendered = 0;
-  while (!state->closing.load()) {
-    const uint64_t due = sdlbackend::FramesDue(Clock::now() - start, state->rate);
-    while (rendered < due) {
-      const size_t frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kDiscardChunkFrames));
-      state->mixer.Render(state->rate, scratch.data(), frames);
-      rendered += frames;
-    }
-    std::this_thread::sleep_for(kDiscardInterval);
-  }
 }
 
 SDL_AudioDeviceID OpenDevice(SoundState* state) {
@@ -86,7 +68,7 @@ void RunOutput(SoundState* state) {
     sdlbackend::Trace("audio-device-open");
   } else {
     std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", SDL_GetError());
-    DiscardInRealTime(state);
+    state->mixer.RenderUnheardInRealTime(state->rate, state->closing);
   }
   // SDL keeps per-thread data (its error text) for threads it did not start until told they end.
   SDL_TLSCleanup();

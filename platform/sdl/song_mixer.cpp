@@ -2,6 +2,8 @@
 #include "platform/sdl/song_mixer.h"
 
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 namespace sdlbackend {
 
@@ -75,6 +77,23 @@ void SongMixer::Render(int32_t rate, int16_t* interleaved, size_t frames) {
     return;
   }
   Player(playing_)->Render(rate, interleaved, frames);
+}
+
+void SongMixer::RenderUnheardInRealTime(int32_t rate, const std::atomic<bool>& closing) {
+  constexpr size_t kChunkFrames = 2048;
+  constexpr auto kInterval = std::chrono::milliseconds(10);
+  std::vector<int16_t> scratch(kChunkFrames * 2);
+  const auto start = std::chrono::steady_clock::now();
+  uint64_t rendered = 0;
+  while (!closing.load()) {
+    const uint64_t due = FramesDue(std::chrono::steady_clock::now() - start, rate);
+    while (rendered < due) {
+      const auto frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kChunkFrames));
+      Render(rate, scratch.data(), frames);
+      rendered += frames;
+    }
+    std::this_thread::sleep_for(kInterval);
+  }
 }
 
 }  // namespace sdlbackend

@@ -1,6 +1,7 @@
 // The songs of the sound service and the one playing, rendered on demand from whichever thread feeds the output.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,9 @@ class SongMixer {
   bool Free(platform::Song* song);
   // Fills frames stereo 16-bit frames at rate: the playing song, or silence.
   void Render(int32_t rate, int16_t* interleaved, size_t frames);
+  // Where no output device opened: renders and discards at rate, keeping pace with real time, until closing is
+  // set, so that the song's order still moves as if it were heard.
+  void RenderUnheardInRealTime(int32_t rate, const std::atomic<bool>& closing);
 
  private:
   // The song's player once its module is read; null when it could not be.

@@ -24,8 +24,6 @@ constexpr int kChannels = 2;
 // Four buffers of about 46 ms: short enough that the music follows the show, long enough to ride out a busy frame.
 constexpr size_t kBufferFrames = 2048;
 constexpr size_t kBufferCount = 4;
-constexpr size_t kDiscardChunkFrames = 2048;
-constexpr auto kDiscardInterval = std::chrono::milliseconds(10);
 
 struct SoundState {
   sdlbackend::SongMixer mixer;
@@ -40,21 +38,6 @@ struct SoundState {
 SoundState& State() {
   static SoundState* state = new SoundState;
   return *state;
-}
-
-void DiscardInRealTime(SoundState* state) {
-  std::vector<int16_t> scratch(kDiscardChunkFrames * kChannels);
-  const Clock::time_point start = Clock::now();
-  uint64_t rendered = 0;
-  while (!state->closing.load()) {
-    const uint64_t due = sdlbackend::FramesDue(Clock::now() - start, state->rate);
-    while (rendered < due) {
-      const size_t frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kDiscardChunkFrames));
-      state->mixer.Render(state->rate, scratch.data(), frames);
-      rendered += frames;
-    }
-    std::this_thread::sleep_for(kDiscardInterval);
-  }
 }
 
 HWAVEOUT OpenDevice(SoundState* state) {
@@ -116,7 +99,7 @@ void RunOutput(SoundState* state) {
     FeedDevice(state, device);
   } else {
     std::fprintf(stderr, "vesk: no sound device; the music plays silently\n");
-    DiscardInRealTime(state);
+    state->mixer.RenderUnheardInRealTime(state->rate, state->closing);
   }
 }
 
