@@ -28,7 +28,7 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
-source_dir=$("$here/fetch-libopenmpt-source.sh" "$cache/source")
+source_dir=$("$here/fetch-debian-source.sh" libopenmpt "$version" "$cache/source")
 work=$(mktemp -d "$cache/build-$target.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp -a "$source_dir/." "$work/"

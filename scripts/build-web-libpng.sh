@@ -27,35 +27,13 @@ fi
 
 work=$(mktemp -d "$cache/build-libpng-wasm.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-# A private sources list: the system's apt configuration is never changed.
-mkdir -p "$work/apt/lists/partial" "$work/apt/parts"
-codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-cat >"$work/apt/sources.list" <<EOF
-deb-src http://deb.debian.org/debian $codename main
-deb-src http://deb.debian.org/debian $codename-updates main
-deb-src http://deb.debian.org/debian-security $codename-security main
-EOF
-apt_options=(-o "Dir::Etc::sourcelist=$work/apt/sources.list" -o "Dir::Etc::sourceparts=$work/apt/parts"
-  -o "Dir::State::Lists=$work/apt/lists" -o "APT::Sandbox::User=root")
-echo "build-web-libpng: fetching Debian's zlib $zlib_version and libpng $png_version sources" >&2
-apt-get -q "${apt_options[@]}" update >&2
-# The installed version first; when the archive no longer serves it, another of the release's versions (the PNG
-# output does not depend on which).
-fetch() {
-  local package=$1 wanted=$2 v
-  for v in "$wanted" $(apt-cache "${apt_options[@]}" showsrc "$package" | sed -n 's/^Version: //p' | sort -ruV); do
-    if (cd "$work" && apt-get -q "${apt_options[@]}" source --download-only "$package=$v" >&2); then
-      return 0
-    fi
-    rm -f "$work/${package}_"*
-  done
-  echo "build-web-libpng: cannot fetch the $package source" >&2
-  return 1
-}
-fetch zlib "$zlib_version"
-fetch libpng1.6 "$png_version"
-dpkg-source --no-check -x "$work"/zlib_*.dsc "$work/zlib" >&2
-dpkg-source --no-check -x "$work"/libpng1.6_*.dsc "$work/libpng" >&2
+# The installed versions first; when the archive no longer serves one, another of the release's versions (the
+# PNG output does not depend on which).
+here=$(cd "$(dirname "$0")" && pwd)
+zlib_source=$("$here/fetch-debian-source.sh" zlib "$zlib_version" "$work/source" any)
+png_source=$("$here/fetch-debian-source.sh" libpng1.6 "$png_version" "$work/source" any)
+mv "$zlib_source" "$work/zlib"
+mv "$png_source" "$work/libpng"
 
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 export EM_CACHE=${EM_CACHE:-$cache/emscripten-cache}

@@ -27,29 +27,11 @@ fi
 start=$(date +%s)
 work=$(mktemp -d "$cache/build-libpng-mingw64.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-# A private sources list: the system's apt configuration is never changed.
-mkdir -p "$work/apt/lists/partial" "$work/apt/parts"
-codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-cat >"$work/apt/sources.list" <<SOURCES
-deb-src http://deb.debian.org/debian $codename main
-deb-src http://deb.debian.org/debian $codename-updates main
-deb-src http://deb.debian.org/debian-security $codename-security main
-SOURCES
-apt_options=(-o "Dir::Etc::sourcelist=$work/apt/sources.list" -o "Dir::Etc::sourceparts=$work/apt/parts"
-  -o "Dir::State::Lists=$work/apt/lists" -o "APT::Sandbox::User=root")
-echo "build-windows-libpng: fetching Debian's libpng $png_version source" >&2
-apt-get -q "${apt_options[@]}" update >&2
 # The installed version first; when the archive no longer serves it, another of the release's versions.
-fetched=""
-for v in "$png_version" $(apt-cache "${apt_options[@]}" showsrc libpng1.6 | sed -n 's/^Version: //p' | sort -ruV); do
-  if (cd "$work" && apt-get -q "${apt_options[@]}" source --download-only "libpng1.6=$v" >&2); then
-    fetched=$v
-    break
-  fi
-  rm -f "$work"/libpng1.6_*
-done
-[ -n "$fetched" ] || { echo "build-windows-libpng: cannot fetch the libpng source" >&2; exit 1; }
-dpkg-source --no-check -x "$work"/libpng1.6_*.dsc "$work/libpng" >&2
+here=$(cd "$(dirname "$0")" && pwd)
+png_source=$("$here/fetch-debian-source.sh" libpng1.6 "$png_version" "$work/source" any)
+fetched=${png_source##*/libpng1.6-}
+mv "$png_source" "$work/libpng"
 
 rm -rf "$prefix"
 mkdir -p "$prefix/include" "$prefix/lib/pkgconfig" "$work/obj"
