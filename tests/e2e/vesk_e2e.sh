@@ -38,31 +38,8 @@ cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
 }
 trap cleanup EXIT
-# Starts Xvfb and waits for its display number (sets number and xvfb_pid); other servers starting at the same moment may take the number
-# it tried, so a server that gives up at once is tried again.
-start_xvfb() {
-  : >"$out/display.txt"
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    # The number is written, followed by a newline, once the server accepts clients.
-    if grep -qE '^[0-9]+$' "$out/display.txt" 2>/dev/null; then
-      number=$(head -n1 "$out/display.txt")
-      return 0
-    fi
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$xvfb_pid" 2>/dev/null
-  xvfb_pid=""
-  return 1
-}
-number=""
-for _ in 1 2 3; do
-  start_xvfb && break
-  sleep 1
-done
-if [ -z "$number" ]; then
+source "$(dirname "$0")/xvfb.sh"
+if ! start_xvfb 1024x768x24; then
   echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2
   exit $kSkip
 fi

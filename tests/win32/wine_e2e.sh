@@ -48,30 +48,8 @@ cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
 }
 trap cleanup EXIT
-# A display of our own: Xvfb picks a free number and tells it through a file descriptor.
-# Starts Xvfb with a screen of the given depth (24 unless told) and sets number and xvfb_pid.
-start_xvfb() {
-  : >"$out/display.txt"
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x${1:-24} -nolisten tcp 3>"$out/display.txt" 2>>"$out/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    if grep -qE '^[0-9]+$' "$out/display.txt" 2>/dev/null; then
-      number=$(head -n1 "$out/display.txt")
-      return 0
-    fi
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$xvfb_pid" 2>/dev/null
-  xvfb_pid=""
-  return 1
-}
-number=""
-for _ in 1 2 3; do
-  start_xvfb && break
-  sleep 1
-done
-[ -n "$number" ] || { echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2; exit $kSkip; }
+source "$(dirname "$0")/../e2e/xvfb.sh"
+start_xvfb 1024x768x24 || { echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2; exit $kSkip; }
 export DISPLAY=":$number"
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
@@ -320,12 +298,7 @@ wineserver -w 2>/dev/null
 kill "$xvfb_pid" 2>/dev/null
 wait "$xvfb_pid" 2>/dev/null
 xvfb_pid=""
-number=""
-for _ in 1 2 3; do
-  start_xvfb 16 && break
-  sleep 1
-done
-[ -n "$number" ] || fail "run 6: Xvfb cannot start a 16-bit screen"
+start_xvfb 1024x768x16 || fail "run 6: Xvfb cannot start a 16-bit screen"
 export DISPLAY=":$number"
 start_vesk refused "$WINE" "$vesk"
 probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 6: the launch dialog did not appear"
