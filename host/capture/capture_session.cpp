@@ -95,10 +95,12 @@ class CaptureSession : public headless::Observer {
     if (stopped_) return;
     const CaptureSpan::SoundPart part = span_.SoundInside(first, frames);
     if (part.count == 0) return;
-    const int16_t* from = samples + 2 * part.offset;
+    // The part lies inside this block of frames, so its numbers fit the block's own size type.
+    const int16_t* from = samples + 2 * static_cast<size_t>(part.offset);
+    const auto count = static_cast<size_t>(part.count);
     try {
-      if (audio_) audio_->Write(from, part.count);
-      if (video_) video_->WriteSound(from, part.count);
+      if (audio_) audio_->Write(from, count);
+      if (video_) video_->WriteSound(from, count);
     } catch (const std::exception& e) {
       Stop(e.what());
     }
