@@ -140,10 +140,10 @@ check_layout() {
   client=$(sed -n 's/^window .* client=\([0-9]*x[0-9]*\) .*/\1/p' "$dump")
   awk -v client="$client" -v name="$name" -v table="$table" '
     BEGIN {
-      split(table, spec, " ")
-      unitsWide = spec[1]; unitsHigh = spec[2]
+      split(table, layout, " ")
+      unitsWide = layout[1]; unitsHigh = layout[2]
       split(client, c, "x")
-      for (i = 3; i + 4 <= length(spec); i += 5) { want[spec[i]] = spec[i+1] " " spec[i+2] " " spec[i+3] " " spec[i+4] }
+      for (i = 3; i + 4 <= length(layout); i += 5) { want[layout[i]] = layout[i+1] " " layout[i+2] " " layout[i+3] " " layout[i+4] }
     }
     /^control / {
       id = $2; sub("id=", "", id)
