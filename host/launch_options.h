@@ -27,11 +27,15 @@ int32_t FindRequestedMode(const DisplayMode* table, int32_t modeCount, const std
 // The offered modes as the dialog labels them, comma-separated, for an error message.
 std::string OfferedModes(const DisplayMode* table, int32_t modeCount);
 
-struct LaunchChoices {
+// The launch settings given in advance (on the command line): they preset the dialog, or, with skipDialog
+// (--run), take its place.
+struct LaunchPreset {
   std::optional<ModeRequest> mode;
   bool windowed = false;
   bool nosound = false;
+  bool skipDialog = false;
 };
+using LaunchChoices = LaunchPreset;  // the name the programs use until they move to the session
 
 // The launch without a dialog (--run): writes the choices as "Run Demo" would and starts the show, or, when the
 // mode asked for is not offered, says so on standard error and returns kLaunchBadChoice.

@@ -1,0 +1,88 @@
+// The show's session: start-up in its fixed order, the frames the core hands over, the quit path and the normal
+// end, over the platform's neutral services. Run returns the exit status; nothing ends the process from inside.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "display/display_mode.h"
+#include "display/presentation.h"
+#include "host/launch_options.h"
+#include "host/present_source.h"
+#include "host/show_clock.h"
+#include "platform/events.h"
+#include "platform/launch_view.h"
+#include "platform/music.h"
+#include "platform/ticker.h"
+#include "platform/video.h"
+
+// The services one platform gives the session.
+struct Platform {
+  platform::VideoDevice& video;
+  platform::EventSource& events;
+  platform::Ticker& ticker;
+  platform::MusicPlayer& music;
+};
+
+// The moment a frame is handed to the display: who handed it, the clock reading it was drawn at, the music
+// order as last polled (-1 before the first poll), and the palette and frame (valid during the call only).
+struct FrameHandOver {
+  PresentSource source;
+  uint32_t timeCounter;
+  int32_t musicOrder;
+  const uint8_t* palette;
+  const uint8_t* frame;
+};
+
+class FrameObserver {
+ public:
+  virtual ~FrameObserver() = default;
+  // Called once per present, before the frame is shown. May ask the session to quit (RequestQuit): the quit is
+  // then taken at this frame boundary.
+  virtual void OnFrame(const FrameHandOver& frame) = 0;
+};
+
+using ShowEntry = void (*)();
+
+inline constexpr int kStatusOk = 0;
+inline constexpr int kStatusBadPreset = 2;
+
+class HostSession : private platform::EventSink {
+ public:
+  explicit HostSession(const Platform& platform);
+  ~HostSession() override;
+  HostSession(const HostSession&) = delete;
+  HostSession& operator=(const HostSession&) = delete;
+
+  void SetObserver(FrameObserver* observer) { observer_ = observer; }
+  void SetPictureShape(PictureShape shape) { shape_ = shape; }
+  // The clock is held at frame boundaries by default (a trace records the one reading each frame is drawn at).
+  ShowClock& Clock() { return clock_; }
+
+  // The mode list, the launch (the view, or the preset alone when preset.skipDialog), sound and display, the
+  // black frame, the show, and the way out. 0 on every way out the show defines; kStatusBadPreset when the preset
+  // names a mode the display does not offer (said on standard error). Runs once per session.
+  int Run(platform::LaunchView& view, const LaunchPreset& preset, ShowEntry show = nullptr);
+
+  // Ends the show at the next frame boundary, the way Escape does. Callable from the observer.
+  void RequestQuit() { quitRequested_ = true; }
+
+  // What start-up and the dialog decided, for observers and tests.
+  const DisplayMode* ModeTable() const { return modeTable_; }
+  int32_t ModeCount() const;
+  int32_t SelectedMode() const { return selectedMode_; }
+  bool AppActive() const { return appActive_; }
+
+ private:
+  // ... see session.cpp
+  void OnEvent(platform::ShowEvent event) override;
+
+  Platform platform_;
+  FrameObserver* observer_ = nullptr;
+  PictureShape shape_ = PictureShape::kStretch;
+  ShowClock clock_;
+  DisplayMode modeTable_[kModeTableSize] = {};
+  int32_t selectedMode_ = 0;
+  bool appActive_ = false;
+  bool quitRequested_ = false;
+};

@@ -1,0 +1,108 @@
+// The memory device: a display whose surfaces are memory, with a configurable mode list, a nearest-pixel stretch
+// and one event queue. The headless capture, the web canvas and the tests' fakes are thin users of it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/video.h"
+
+namespace platform {
+
+struct MemorySurface {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t pitch = 0;
+  PixelLayout layout;
+  std::vector<uint8_t> bytes;
+};
+
+struct MemoryDisplay {
+  VideoMode desktop;             // the mode the display is in; CurrentMode answers it
+  std::vector<VideoMode> modes;  // what ForEachMode reports, in order
+};
+
+// A desktop mode of width x height at 32 bits per pixel, red in the third byte, and the usual sizes at 16, 24 and
+// 32 bits up to it.
+MemoryDisplay StandardMemoryDisplay(int32_t width, int32_t height);
+
+class MemoryDevice : public VideoDevice, public EventSource {
+ public:
+  explicit MemoryDevice(MemoryDisplay display);
+
+  // VideoDevice.
+  VideoStatus Create() override;
+  VideoStatus CurrentMode(VideoMode& desktop) override;
+  void ForEachMode(const std::function<void(const VideoMode&)>& each) override;
+  void ShowCursor(bool shown) override;
+  VideoStatus OpenFullScreen(const ShowWindowSpec& window, int32_t depth) override;
+  VideoStatus OpenWindowed(const ShowWindowSpec& window) override;
+  void ShowWindow() override;
+  void DestroyWindow() override;
+  Access Lock(WorkTarget& target) override;
+  void Unlock() override;
+  Access Present(const Rect& source, const Rect& picture) override;
+  void Restore() override;
+  void Release() override;
+  void MessageBox(const char* text, const char* caption, bool ownedByShowWindow) override;
+
+  // EventSource.
+  void SetSink(EventSink* sink) override { sink_ = sink; }
+  void DispatchPending() override;
+
+  // Queues an event for the next DispatchPending.
+  void Post(ShowEvent event) { queue_.push_back(event); }
+  // Whether anything looks at the screen's pixels. When nothing does, Lock answers kUnobserved and Present
+  // stretches nothing.
+  void SetObserved(bool observed) { observed_ = observed; }
+  // Scripted failures (the tests'): the step fails with the fault every time it is reached.
+  void FailStep(VideoStep step, VideoFault fault = VideoFault::kOther);
+  // The results of the next presents and locks, in order; kOk once used up.
+  void ScriptPresents(std::deque<Access> results) { presentScript_ = std::move(results); }
+  void ScriptLocks(std::deque<Access> results) { lockScript_ = std::move(results); }
+
+  // What the device holds.
+  const MemoryDisplay& Display() const { return display_; }
+  bool Created() const { return created_; }
+  bool WindowOpen() const { return window_; }
+  bool FullScreen() const { return fullScreen_; }
+  const std::string& Title() const { return title_; }
+  int32_t CursorCount() const { return cursorCount_; }
+  // The screen (full screen: the display mode; windowed: the window's client area), as the last present left it.
+  const MemorySurface& Screen() const { return screen_; }
+  const MemorySurface& Work() const { return work_; }
+  bool Surfaces() const { return surfaces_; }
+
+ protected:
+  // After a present that reached the screen; picture is where it went. The headless capture moves its clock
+  // here, the web page shows the screen, the fakes record.
+  virtual void OnPresented(const Rect& picture) { (void)picture; }
+  // Every message box; by default one line on standard error.
+  virtual void OnMessageBox(const char* text, const char* caption);
+  void Deliver(ShowEvent event);
+
+ private:
+  VideoStatus Step(VideoStep step);
+  void OpenSurfaces(int32_t width, int32_t height, const PixelLayout& layout);
+
+  MemoryDisplay display_;
+  EventSink* sink_ = nullptr;
+  std::deque<ShowEvent> queue_;
+  std::vector<std::pair<VideoStep, VideoFault>> failures_;
+  std::deque<Access> presentScript_;
+  std::deque<Access> lockScript_;
+  bool observed_ = true;
+  bool created_ = false;
+  bool window_ = false;
+  bool fullScreen_ = false;
+  bool surfaces_ = false;
+  std::string title_;
+  int32_t cursorCount_ = 0;
+  MemorySurface screen_;
+  MemorySurface work_;
+};
+
+}  // namespace platform
