@@ -1,4 +1,4 @@
-// The display modes the launch dialog offers and the one the user picked.
+// A display mode as the launch dialog offers it and the presentation packs for.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,6 @@ struct DisplayMode {
   int32_t greenWidth;  // 0: green has five bits (5-5-5); 1: six bits for 16-bit modes, and always for 24 and 32
 };
 
+// Record 0 of a mode table is the desktop's mode when the list was built; records 1 to count - 1 are the offered
+// modes, deepest first, then by width, then by height.
 inline constexpr int kModeTableSize = 256;
-
-// Record 0 is the desktop's mode when the list was built; records 1 to interfaceBlock.modeCount - 1 are the
-// offered modes, deepest first, then by width, then by height.
-extern DisplayMode modeTable[kModeTableSize];
-// Index into modeTable chosen in the launch dialog (the chosen line + 1); 0 until then.
-extern int32_t selectedMode;

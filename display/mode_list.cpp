@@ -3,64 +3,56 @@
 
 #include <algorithm>
 
-#include "core/interface_block.h"
 #include "display/display_setup.h"
-
-DisplayMode modeTable[kModeTableSize];
-int32_t selectedMode = 0;
-platform::DisplayObject* displayObject = nullptr;
 
 namespace {
 
 // The green mask of the 5-5-5 layout, shifted down to bit 0.
 constexpr uint32_t kFiveBitGreen = 31;
 
-const char* ModeQueryErrorText(platform::DisplayResult result) {
-  switch (result) {
-    case platform::kDisplayInvalidObject: return "invalidobject";
-    case platform::kDisplayInvalidParams: return "invalidparams";
-    case platform::kDisplayUnsupportedMode: return "unsupportedmode";
+const char* ModeQueryErrorText(platform::VideoFault fault) {
+  switch (fault) {
+    case platform::VideoFault::kInvalidObject: return "invalidobject";
+    case platform::VideoFault::kInvalidParams: return "invalidparams";
+    case platform::VideoFault::kUnsupportedMode: return "unsupportedmode";
     default: return "GetDisplayMode error";
   }
 }
 
 }  // namespace
 
-int32_t BuildModeList(platform::Window* owner) {
-  if (platform::DisplayFailed(platform::DirectDrawCreate(&displayObject)) || displayObject == nullptr) {
-    displayObject = nullptr;
-    platform::MessageBox(nullptr, "DirectDrawCreate error", kDisplayErrorCaption);
-    platform::DestroyWindow(owner);
-    return 0;
+bool BuildModeList(platform::VideoDevice& video, DisplayMode* table, int32_t& count) {
+  if (!video.Create().ok()) {
+    video.MessageBox("DirectDrawCreate error", kDisplayErrorCaption, false);
+    return false;
   }
-  platform::SurfaceDescription current;
-  const platform::DisplayResult query = platform::GetDisplayMode(displayObject, &current);
-  // A failed query leaves the description empty, of depth 0, so nothing is added.
-  AddDisplayMode(current, nullptr);
-  if (platform::DisplayFailed(query)) platform::MessageBox(owner, ModeQueryErrorText(query), nullptr);
-  platform::EnumDisplayModes(displayObject, AddDisplayMode, nullptr);
-  if (interfaceBlock.modeCount > 2) {
-    std::sort(modeTable + 1, modeTable + interfaceBlock.modeCount,
+  platform::VideoMode current;
+  const platform::VideoStatus query = video.CurrentMode(current);
+  // A failed query leaves the mode empty, of depth 0, so nothing is added.
+  if (!query.ok()) current = {};
+  AddDisplayMode(current, table, count);
+  if (!query.ok()) video.MessageBox(ModeQueryErrorText(query.fault), nullptr, false);
+  video.ForEachMode([&](const platform::VideoMode& mode) { AddDisplayMode(mode, table, count); });
+  if (count > 2) {
+    std::sort(table + 1, table + count,
               [](const DisplayMode& a, const DisplayMode& b) { return CompareModes(a, b) < 0; });
   }
-  return 1;
+  return true;
 }
 
-int32_t AddDisplayMode(const platform::SurfaceDescription& mode, void* /*context*/) {
-  const int32_t depth = mode.format.bitCount;
-  if (depth != 16 && depth != 24 && depth != 32) return platform::kEnumContinue;
-  // The table is full: further modes are left out rather than written past its end.
-  if (interfaceBlock.modeCount >= kModeTableSize) return platform::kEnumContinue;
-  DisplayMode& record = modeTable[interfaceBlock.modeCount];
+void AddDisplayMode(const platform::VideoMode& mode, DisplayMode* table, int32_t& count) {
+  const int32_t depth = mode.layout.bitsPerPixel;
+  if (depth != 16 && depth != 24 && depth != 32) return;
+  if (count >= kModeTableSize) return;
+  DisplayMode& record = table[count];
   record.width = mode.width;
   record.height = mode.height;
   record.depth = depth;
-  record.redMask = mode.format.redMask;
-  record.greenMask = mode.format.greenMask;
-  record.blueMask = mode.format.blueMask;
-  record.greenWidth = (mode.format.greenMask >> 5) == kFiveBitGreen ? 0 : 1;
-  ++interfaceBlock.modeCount;
-  return platform::kEnumContinue;
+  record.redMask = mode.layout.redMask;
+  record.greenMask = mode.layout.greenMask;
+  record.blueMask = mode.layout.blueMask;
+  record.greenWidth = (mode.layout.greenMask >> 5) == kFiveBitGreen ? 0 : 1;
+  ++count;
 }
 
 int32_t CompareModes(const DisplayMode& a, const DisplayMode& b) {

@@ -4,14 +4,12 @@
 #include <cstdint>
 
 #include "display/display_mode.h"
-#include "platform/display.h"
+#include "platform/video.h"
 
-extern platform::DisplayObject* displayObject;
-
-// Creates displayObject and fills modeTable and modeCount. Returns 1, or 0 when the display object cannot be
-// created (after its message; owner, when given, is destroyed).
-int32_t BuildModeList(platform::Window* owner);
-// The enumeration callback: records a 16-, 24- or 32-bit mode. Always continues.
-int32_t AddDisplayMode(const platform::SurfaceDescription& mode, void* context);
+// Creates the video device and fills table[0 .. count - 1]: record 0 the desktop's mode, then the offered modes,
+// deepest first, then narrower, then lower. False when the device cannot be created (after its message box).
+bool BuildModeList(platform::VideoDevice& video, DisplayMode* table, int32_t& count);
+// Records a 16-, 24- or 32-bit mode at table[count]; other depths, and modes past the table's end, are left out.
+void AddDisplayMode(const platform::VideoMode& mode, DisplayMode* table, int32_t& count);
 // Negative when a goes first: deeper first, then narrower, then lower.
 int32_t CompareModes(const DisplayMode& a, const DisplayMode& b);

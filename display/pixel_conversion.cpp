@@ -3,10 +3,7 @@
 
 #include <cstring>
 
-uint8_t colourTable[kColourTableBytes];
-uint8_t* expandedFrame = nullptr;
-
-void RefreshPalette() {
+void RefreshPalette(const uint8_t* palette, uint8_t* colourTable) {
   for (int i = 0; i < kPaletteEntries; ++i) {
     colourTable[3 * i + 0] = static_cast<uint8_t>(palette[3 * i + 2] * 4);
     colourTable[3 * i + 1] = static_cast<uint8_t>(palette[3 * i + 1] * 4);
@@ -14,9 +11,9 @@ void RefreshPalette() {
   }
 }
 
-void ExpandFrame() {
-  const uint8_t* source = frameBuffer;
-  uint8_t* out = expandedFrame;
+void ExpandFrame(const uint8_t* frame, const uint8_t* colourTable, uint8_t* expanded) {
+  const uint8_t* source = frame;
+  uint8_t* out = expanded;
   for (int i = 0; i < kFrameBytes; ++i, out += kExpandedPixelBytes) {
     const uint8_t* colour = colourTable + 3 * source[i];
     out[0] = colour[0];

@@ -1,30 +1,7 @@
-// Frame presentation: the conversion, the blit with its retries and restore, and the pump at the end.
+// Frame presentation: the conversion, the present with its retries and restore.
 #include "display/presentation.h"
 
-#include "display/display_mode.h"
-#include "display/display_setup.h"
-#include "display/mode_list.h"
-#include "display/pixel_conversion.h"
-#include "platform/display.h"
-#include "platform/window.h"
-
-int32_t appActive = 0;
-HookOperation messagePump = nullptr;
-PictureShape pictureShape = PictureShape::kStretch;
-
-namespace {
-
-platform::Rect DestinationRect(const DisplayMode& size) {
-  const platform::Rect picture = PictureRect(pictureShape, size.width, size.height);
-  if (interfaceBlock.windowed != 0) {
-    const platform::Point topLeft = platform::ClientToScreen(showWindow, {picture.left, picture.top});
-    const platform::Point bottomRight = platform::ClientToScreen(showWindow, {picture.right, picture.bottom});
-    return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-  }
-  return picture;
-}
-
-}  // namespace
+#include "core/interface_block.h"
 
 platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height) {
   if (shape == PictureShape::kStretch || width <= 0 || height <= 0) return {0, 0, width, height};
@@ -37,39 +14,35 @@ platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height) {
   return {left, top, left + pictureWidth, top + pictureHeight};
 }
 
-void BlitToScreen() {
-  const platform::DisplayResult locked = platform::Lock(workSurface, &lockDescription);
-  if (platform::DisplayFailed(locked)) {
-    // The frame is skipped; a lost surface is given back as after a lost blit, or nothing would
-    // ever be drawn again.
-    if (locked == platform::kDisplaySurfaceLost) platform::Restore(primarySurface);
-    return;
-  }
-  // Without memory, or with less than the picture needs, there is nowhere to pack into: the frame is skipped.
-  if (lockDescription.memory == nullptr || lockDescription.width < kScreenWidth ||
-      lockDescription.height < kScreenHeight) {
-    platform::Unlock(workSurface);
-    return;
-  }
-  // In a window the work surface has the desktop's format, which record 0 describes.
-  const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable[0] : modeTable[selectedMode];
-  PackFrame(expandedFrame, lockDescription.memory, lockDescription.pitch, format.depth, format.greenWidth);
-  platform::Unlock(workSurface);
-  const DisplayMode& size = modeTable[selectedMode];
-  const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
-  for (;;) {
-    const platform::Rect destination = DestinationRect(size);
-    platform::WaitForVerticalBlank(displayObject);
-    const platform::DisplayResult result = platform::Blt(primarySurface, destination, workSurface, source);
-    if (result == platform::kDisplayWasStillDrawing) continue;
-    if (result == platform::kDisplaySurfaceLost) platform::Restore(primarySurface);
-    return;
-  }
-}
+// Zeroed, so that the fourth byte of every pixel, which nothing writes, is the same on every run.
+Presenter::Presenter() : expanded_(new uint8_t[kExpandedFrameBytes]()) {}
 
-void PresentFrame() {
-  RefreshPalette();
-  ExpandFrame();
-  if (appActive != 0) BlitToScreen();
-  messagePump();
+void Presenter::Show(platform::VideoDevice& video, const uint8_t* palette, const uint8_t* frame,
+                     const DisplayMode& format, const DisplayMode& size, PictureShape shape) {
+  platform::WorkTarget target;
+  const platform::Access locked = video.Lock(target);
+  if (locked == platform::Access::kOk) {
+    // Without memory, or with less than the picture needs, there is nowhere to pack into: the frame is skipped.
+    if (target.pixels == nullptr || target.width < kScreenWidth || target.height < kScreenHeight) {
+      video.Unlock();
+      return;
+    }
+    RefreshPalette(palette, colourTable_);
+    ExpandFrame(frame, colourTable_, expanded_.get());
+    PackFrame(expanded_.get(), target.pixels, target.pitch, format.depth, format.greenWidth);
+    video.Unlock();
+  } else if (locked != platform::Access::kUnobserved) {
+    // The frame is skipped; a lost surface is given back as after a lost present, or nothing would ever be
+    // drawn again.
+    if (locked == platform::Access::kLost) video.Restore();
+    return;
+  }
+  const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
+  const platform::Rect picture = PictureRect(shape, size.width, size.height);
+  for (;;) {
+    const platform::Access shown = video.Present(source, picture);
+    if (shown == platform::Access::kBusy) continue;
+    if (shown == platform::Access::kLost) video.Restore();
+    return;
+  }
 }

@@ -1,28 +1,38 @@
-// Presenting a frame: convert, pack into the work surface, blit it stretched after the vertical blank, then
-// let the host handle its messages.
+// Presenting a frame: convert, pack into the work surface, and show it stretched after the vertical blank.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
-#include "core/interface_block.h"
-#include "platform/window.h"
-
-// Non-zero while the program is the active one; written by the show window's procedure.
-extern int32_t appActive;
-// What every present runs last: the host's message pump, set by start-up. It may end the program.
-extern HookOperation messagePump;
+#include "display/display_mode.h"
+#include "display/pixel_conversion.h"
+#include "platform/video.h"
 
 // How the 320 x 200 picture covers the screen, or the window's client area.
 enum class PictureShape {
   kStretch,    // all of it, whatever its aspect
   kFourThree,  // the largest 4:3 rectangle, centred; the rest stays black
 };
-extern PictureShape pictureShape;
 
 // The part of a width x height area that the picture covers, as left, top, right, bottom.
 platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height);
 
-// Hook slot 0: shows frameBuffer through palette, then runs messagePump.
-void PresentFrame();
-// Locks, packs, unlocks and blits; a frame whose lock fails is skipped.
-void BlitToScreen();
+class Presenter {
+ public:
+  Presenter();
+
+  // Converts palette and frame and packs them into the work surface in format's layout, then shows the picture on
+  // size's area (shaped), retrying while the device is busy and restoring it once when lost. A frame whose lock
+  // fails is skipped; one nobody observes is shown without being converted.
+  void Show(platform::VideoDevice& video, const uint8_t* palette, const uint8_t* frame, const DisplayMode& format,
+            const DisplayMode& size, PictureShape shape);
+
+  // The colour table alone (hook slot 1; the show itself never asks for it).
+  void Refresh(const uint8_t* palette) { RefreshPalette(palette, colourTable_); }
+  const uint8_t* ColourTable() const { return colourTable_; }
+  const uint8_t* Expanded() const { return expanded_.get(); }
+
+ private:
+  uint8_t colourTable_[kColourTableBytes] = {};
+  std::unique_ptr<uint8_t[]> expanded_;
+};

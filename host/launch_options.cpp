@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "core/interface_block.h"
-#include "host/launch_dialog_model.h"
 
 namespace {
 
@@ -74,18 +73,25 @@ std::string OfferedModes(const DisplayMode* table, int32_t modeCount) {
   return list.empty() ? "none" : list;
 }
 
-int32_t CommandLineLaunch::RunModal() {
-  const int32_t chosen = FindRequestedMode(modeTable, interfaceBlock.modeCount, choices_.mode);
-  if (chosen < 0) {
-    const ModeRequest& m = *choices_.mode;
-    std::fprintf(stderr, "vesk: --mode: this display does not offer %dx%d", m.width, m.height);
-    if (m.depth != 0) std::fprintf(stderr, "x%d", m.depth);
-    std::fprintf(stderr, "; it offers %s\n", OfferedModes(modeTable, interfaceBlock.modeCount).c_str());
-    return kLaunchBadChoice;
-  }
-  selectedMode = chosen;
-  interfaceBlock.windowed = choices_.windowed ? 1 : 0;
-  interfaceBlock.loopRequested = 0;
-  interfaceBlock.soundOn = choices_.nosound ? 0 : 1;
-  return kLaunchRunDemo;
+std::string ModeLabel(const DisplayMode& mode) {
+  char label[48];
+  std::snprintf(label, sizeof label, "%dx%dx%d", mode.width, mode.height, mode.depth);
+  return label;
+}
+
+platform::LaunchOffer BuildLaunchOffer(const DisplayMode* table, int32_t modeCount, const LaunchPreset& preset,
+                                       int32_t presetMode) {
+  platform::LaunchOffer offer;
+  for (int32_t i = 1; i < modeCount && i < kModeTableSize; ++i) offer.modes.push_back(ModeLabel(table[i]));
+  offer.selection = offer.modes.empty() ? -1 : (presetMode > 0 ? presetMode - 1 : 0);
+  offer.windowed = preset.windowed;
+  offer.nosound = preset.nosound;
+  return offer;
+}
+
+std::string PresetNotOffered(const DisplayMode* table, int32_t modeCount, const ModeRequest& mode) {
+  std::string text = "vesk: --mode: this display does not offer " + std::to_string(mode.width) + "x" +
+                     std::to_string(mode.height);
+  if (mode.depth != 0) text += "x" + std::to_string(mode.depth);
+  return text + "; it offers " + OfferedModes(table, modeCount) + "\n";
 }

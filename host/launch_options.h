@@ -6,7 +6,7 @@
 #include <string>
 
 #include "display/display_mode.h"
-#include "host/launch_dialog.h"
+#include "platform/launch_view.h"
 
 // A mode as the command line names it: WxH, or WxHxD. depth 0: any depth.
 struct ModeRequest {
@@ -35,15 +35,13 @@ struct LaunchPreset {
   bool nosound = false;
   bool skipDialog = false;
 };
-using LaunchChoices = LaunchPreset;  // the name the programs use until they move to the session
+// The label of one mode in the resolution list: width, height and bits per pixel, as in 640x480x16.
+std::string ModeLabel(const DisplayMode& mode);
 
-// The launch without a dialog (--run): writes the choices as "Run Demo" would and starts the show, or, when the
-// mode asked for is not offered, says so on standard error and returns kLaunchBadChoice.
-class CommandLineLaunch : public LaunchDialog {
- public:
-  explicit CommandLineLaunch(const LaunchChoices& choices) : choices_(choices) {}
-  int32_t RunModal() override;
+// What the launch dialog offers: records 1 .. modeCount - 1 in table order (record 0, the desktop, is never
+// offered), the line of presetMode selected (the first when presetMode is 0), the preset's boxes.
+platform::LaunchOffer BuildLaunchOffer(const DisplayMode* table, int32_t modeCount, const LaunchPreset& preset,
+                                       int32_t presetMode);
 
- private:
-  LaunchChoices choices_;
-};
+// The line on standard error when the preset's mode is not offered.
+std::string PresetNotOffered(const DisplayMode* table, int32_t modeCount, const ModeRequest& mode);

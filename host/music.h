@@ -1,40 +1,34 @@
-// The music and the time base: the module's load, start, stop and position, and the 20 ms clock.
+// The music: the module's load, start, stop and position, over the platform's module player.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/sound.h"
+#include "platform/music.h"
 
-// The module resource and the length the loader hands to the sound library.
+// The module resource and the length the loader hands to the player.
 inline constexpr const char* kModuleResourceName = "xmfile";
 inline constexpr uint32_t kModuleBytes = 79327;
-inline constexpr uint32_t kTimerResolutionMs = 1;
 
-extern platform::Song* songHandle;
-// The order number read by the latest PollMusicPosition.
-extern int32_t musicOrder;
-// How many times PollMusicPosition has run (observers tell "never polled" from order 0 by it).
-extern uint32_t musicPollCount;
-extern uint32_t timerId;
+class ShowMusic {
+ public:
+  explicit ShowMusic(platform::MusicPlayer& player) : player_(player) {}
 
-// Loads the module and fills hook slot 2, whether or not the load worked.
-void LoadMusic();
-// Hook slot 2: plays the module in mono, silenced (but advancing) when sound is off.
-void StartMusic();
-// Stops the module; says "StopSong" when that fails.
-void StopMusic();
-// Frees the module; says "FreeSong" when that fails. The handle is forgotten either way.
-void FreeMusic();
-void PollMusicPosition();
-// Where PollMusicPosition reads the order; null (the default) asks the sound layer about songHandle. A replay of a
-// recorded run answers with the recorded orders instead.
-extern int32_t (*musicOrderSource)();
-void TimerTick(uint32_t timerId, uint32_t message, uintptr_t user, uintptr_t reserved1, uintptr_t reserved2);
-// With the clock held at frame boundaries, TimerTick counts into the timer's own count and timeCounter changes
-// only when PublishTimeCounter copies that count over: at the end of every present and when the music starts.
-// Between two presents the core then reads one value, the one recorded with the frame it draws. Off by default:
-// timeCounter then follows the timer directly.
-void HoldClockAtFrameBoundaries(bool held);
-void PublishTimeCounter();
-// Every variable above back to its start value.
-void ResetMusicState();
+  bool OpenDevice() { return player_.OpenDevice(); }
+  void CloseDevice() { player_.CloseDevice(); }
+  // Loads the module from its resource; a failed load leaves no song, and every later call harmless.
+  void Load();
+  // Plays the module in mono, silenced (but advancing) when sound is off.
+  void Start(bool soundOn);
+  bool Stop() { return player_.Stop(); }
+  bool Free() { return player_.Free(); }
+  // Reads the order the module is playing.
+  void Poll();
+  int32_t Order() const { return order_; }
+  // The order as last polled, -1 before the first poll: what a frame's hand-over records.
+  int32_t PolledOrder() const { return polls_ == 0 ? -1 : order_; }
+
+ private:
+  platform::MusicPlayer& player_;
+  int32_t order_ = 0;
+  uint32_t polls_ = 0;
+};

@@ -7,14 +7,13 @@ inline constexpr uint32_t kPictureBytes = 192054;
 inline constexpr uint32_t kPicturePixelOffset = 54;
 inline constexpr int32_t kOrdersPerPicture = 4;
 
-// Hook slots 4 to 7: picture N until the music has moved on four orders, or, when it does not move (no module,
-// or a stalled one), until four orders' worth of time has passed on the clock without a change of order.
-void ShowPicture1();
-void ShowPicture2();
-void ShowPicture3();
-void ShowPicture4();
-// Hook slot 8: entry i of palette becomes (i div 4, i div 4, i div 4).
+// The pixels of picture n (1 to 4): 3 bytes each, first stored row on top; null when the resource is missing or
+// short.
+const uint8_t* PicturePixels(int n);
+// frameBuffer from the blue byte of each stored pixel, as a grey level; black without pixels.
+void DrawPicture(const uint8_t* pixels);
+// Entry i of palette becomes (i div 4, i div 4, i div 4).
 void SetGreyPalette();
-
-// The clock's advance, in counter units, that four orders take at the module's nominal speed and tempo.
+// Whether the clock has advanced (in counter units) by what four orders take at the module's nominal speed and
+// tempo: the end of a picture whose music does not move.
 bool FourOrdersElapsed(uint32_t counterUnits);

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 
 #include "display/display_mode.h"
 #include "display/presentation.h"
 #include "host/launch_options.h"
+#include "host/music.h"
 #include "host/present_source.h"
 #include "host/show_clock.h"
 #include "platform/events.h"
@@ -74,15 +75,38 @@ class HostSession : private platform::EventSink {
   bool AppActive() const { return appActive_; }
 
  private:
-  // ... see session.cpp
+  // The hooks of the interface block reach the session that is running.
+  static HostSession* running_;
+  static void PresentFrameHook();
+  static void RefreshPaletteHook();
+  static void StartMusicHook();
+  static void SpareHook();
+  static void SetGreyPaletteHook();
+  template <int N>
+  static void ShowPictureHook();
+
+  int RunToEnd(platform::LaunchView& view, const LaunchPreset& preset, ShowEntry show);
+  bool BuildModes();
+  // The launch's choice applied to the interface block and selectedMode; false when the user left.
+  bool Launch(platform::LaunchView& view, const LaunchPreset& preset, int32_t presetMode);
+  void PresentFrame();
+  void PumpMessages();
+  void ShowPicture(int n);
+  void FreeMusic();
+  void ShutDownForQuit();
   void OnEvent(platform::ShowEvent event) override;
 
   Platform platform_;
   FrameObserver* observer_ = nullptr;
   PictureShape shape_ = PictureShape::kStretch;
   ShowClock clock_;
+  ShowMusic music_;
+  Presenter presenter_;
+  std::unique_ptr<uint8_t[]> frame_;
   DisplayMode modeTable_[kModeTableSize] = {};
   int32_t selectedMode_ = 0;
+  PresentSource source_ = kSourceStartupFrame;
   bool appActive_ = false;
   bool quitRequested_ = false;
+  bool tickerRunning_ = false;
 };
