@@ -42,25 +42,22 @@ TEST(LaunchOptions, TheRequestIsFoundAmongTheOfferedModesTheDesktopsByDefault) {
   EXPECT_EQ(OfferedModes(other, 3), "640x480x32, 640x480x24");
 }
 
-TEST(LaunchOptions, RunningWithoutTheDialogWritesTheChoicesOrRefusesAModeNotOffered) {
-  ResetInterfaceBlock();
-  modeTable[0] = Mode(1024, 768, 32);
-  modeTable[1] = Mode(1024, 768, 32);
-  modeTable[2] = Mode(800, 600, 32);
-  interfaceBlock.modeCount = 3;
-  selectedMode = 0;
-  CommandLineLaunch launch({ModeRequest{800, 600, 0}, true, true});
-  EXPECT_EQ(launch.RunModal(), kLaunchRunDemo);
-  EXPECT_EQ(selectedMode, 2);
-  EXPECT_EQ(interfaceBlock.windowed, 1);
-  EXPECT_EQ(interfaceBlock.soundOn, 0);
-
-  ResetInterfaceBlock();
-  interfaceBlock.modeCount = 3;
-  selectedMode = 0;
-  CommandLineLaunch refused({ModeRequest{1920, 1080, 0}, false, false});
-  EXPECT_EQ(refused.RunModal(), kLaunchBadChoice);
-  EXPECT_EQ(selectedMode, 0);
+TEST(LaunchOffer, EveryRecordButTheFirstInTableOrderWithThePresetsLineAndBoxes) {
+  const DisplayMode table[] = {Mode(1024, 768, 32), Mode(320, 200, 32), Mode(640, 480, 24), Mode(640, 480, 16)};
+  const platform::LaunchOffer plain = BuildLaunchOffer(table, 4, {}, 0);
+  EXPECT_EQ(plain.modes, (std::vector<std::string>{"320x200x32", "640x480x24", "640x480x16"}));
+  EXPECT_EQ(plain.selection, 0);
+  EXPECT_FALSE(plain.windowed || plain.nosound);
+  LaunchPreset preset;
+  preset.windowed = true;
+  preset.nosound = true;
+  const platform::LaunchOffer preselected = BuildLaunchOffer(table, 4, preset, 3);
+  EXPECT_EQ(preselected.selection, 2);
+  EXPECT_TRUE(preselected.windowed && preselected.nosound);
+  // Only the desktop's record: nothing offered, nothing selected.
+  EXPECT_TRUE(BuildLaunchOffer(table, 1, {}, 0).modes.empty());
+  EXPECT_EQ(BuildLaunchOffer(table, 1, {}, 0).selection, -1);
+  EXPECT_EQ(ModeLabel({640, 480, 16, 0, 0, 0, 1}), "640x480x16");
 }
 
 }  // namespace

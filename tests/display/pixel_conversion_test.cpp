@@ -11,10 +11,10 @@ namespace {
 
 class PixelConversion : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frameBuffer = frame.data();
-    expandedFrame = expanded.data();
-    std::memset(palette, 0, sizeof palette);
+  void SetUp() override { std::memset(palette, 0, sizeof palette); }
+  void Convert() {
+    RefreshPalette(palette, colourTable);
+    ExpandFrame(frame.data(), colourTable, expanded.data());
   }
   // Sets entry 1 of the palette, expands a frame of index 1 and packs it.
   std::vector<uint8_t> PackEntry(uint8_t r, uint8_t g, uint8_t b, int32_t depth, int32_t greenWidth,
@@ -23,15 +23,16 @@ class PixelConversion : public ::testing::Test {
     palette[4] = g;
     palette[5] = b;
     std::fill(frame.begin(), frame.end(), 1);
-    RefreshPalette();
-    ExpandFrame();
+    Convert();
     const int32_t pitch = kScreenWidth * bytesPerPixel;
     std::vector<uint8_t> surface(static_cast<size_t>(pitch) * kScreenHeight, 0xEE);
-    PackFrame(expandedFrame, surface.data(), pitch, depth, greenWidth);
+    PackFrame(expanded.data(), surface.data(), pitch, depth, greenWidth);
     return std::vector<uint8_t>(surface.begin(), surface.begin() + bytesPerPixel);
   }
   static uint32_t Word(const std::vector<uint8_t>& bytes) { return bytes[0] | (bytes[1] << 8); }
 
+  uint8_t palette[kPaletteBytes] = {};
+  uint8_t colourTable[kColourTableBytes] = {};
   std::vector<uint8_t> frame = std::vector<uint8_t>(kFrameBytes);
   std::vector<uint8_t> expanded = std::vector<uint8_t>(kExpandedFrameBytes, 0xAB);
 };
@@ -43,7 +44,7 @@ TEST_F(PixelConversion, ColourTableIsBlueGreenRedAtFourTimesTheLevelKeptToEightB
   palette[3 * 7 + 2] = 3;
   palette[3 * 9 + 1] = 65;  // only the low six bits count
   palette[3 * 9 + 2] = 255;
-  RefreshPalette();
+  RefreshPalette(palette, colourTable);
   EXPECT_EQ(colourTable[0], 0);
   EXPECT_EQ(colourTable[1], 0);
   EXPECT_EQ(colourTable[2], 252);
@@ -59,15 +60,15 @@ TEST_F(PixelConversion, ExpansionWritesThreeBytesPerPixelAndLeavesTheFourth) {
   palette[3 * 5 + 1] = 20;
   palette[3 * 5 + 2] = 30;
   frame[kFrameBytes - 1] = 5;
-  RefreshPalette();
-  ExpandFrame();
-  const uint8_t* last = expandedFrame + 4 * (kFrameBytes - 1);
+  RefreshPalette(palette, colourTable);
+  ExpandFrame(frame.data(), colourTable, expanded.data());
+  const uint8_t* last = expanded.data() + 4 * (kFrameBytes - 1);
   EXPECT_EQ(last[0], 120);
   EXPECT_EQ(last[1], 80);
   EXPECT_EQ(last[2], 40);
   EXPECT_EQ(last[3], 0xAB);
-  EXPECT_EQ(expandedFrame[0], 0);
-  EXPECT_EQ(expandedFrame[3], 0xAB);
+  EXPECT_EQ(expanded.data()[0], 0);
+  EXPECT_EQ(expanded.data()[3], 0xAB);
 }
 
 TEST_F(PixelConversion, PureRedAtEveryDepth) {
@@ -109,12 +110,12 @@ TEST_P(PackingAtPitch, EveryRowStartsAtAMultipleOfThePitchAndNothingElseIsTouche
   for (int y = 0; y < kScreenHeight; ++y) {
     for (int x = 0; x < kScreenWidth; ++x) frame[y * kScreenWidth + x] = static_cast<uint8_t>((x + 3 * y) & 63);
   }
-  RefreshPalette();
-  ExpandFrame();
+  RefreshPalette(palette, colourTable);
+  ExpandFrame(frame.data(), colourTable, expanded.data());
   const int32_t pitch = kScreenWidth * bytesPerPixel + padding;
   const int32_t extraRows = 2;
   std::vector<uint8_t> surface(static_cast<size_t>(pitch) * (kScreenHeight + extraRows), 0xEE);
-  PackFrame(expandedFrame, surface.data(), pitch, depth, greenWidth);
+  PackFrame(expanded.data(), surface.data(), pitch, depth, greenWidth);
   for (int y = 0; y < kScreenHeight + extraRows; ++y) {
     const uint8_t* row = surface.data() + static_cast<size_t>(y) * pitch;
     for (int x = 0; x < kScreenWidth && y < kScreenHeight; ++x) {

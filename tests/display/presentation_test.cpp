@@ -1,140 +1,123 @@
-// Presenting a frame: the blit and its retries, a lost surface, a failed lock, an inactive program, the formats.
+// Presenting a frame: the present and its retries, a lost surface, a failed lock, an unobserved screen, the
+// layouts, the shape, and each set-up step's message.
+#include "display/presentation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "display_fixture.h"
+#include "core/interface_block.h"
+#include "display/display_setup.h"
+#include "platform/fakes/fake_platform.h"
 
 namespace {
 
-using display_test::DisplayTest;
-using display_test::Mode;
-using display_test::pumpRuns;
 using Strings = std::vector<std::string>;
+using platform::Access;
 
-const std::string kFullBlit = "Blt primary 0,0,800,600 from back 0,0,320,200";
-
-using Presentation = DisplayTest;
-
-TEST_F(Presentation, PacksWaitsBlitsStretchedThenPumps) {
-  ReadyDisplay(800, 600, 32, false);
-  PresentFrame();
-  EXPECT_EQ(Calls(), (Strings{"Lock back", "Unlock back", "WaitForVerticalBlank", kFullBlit}));
-  EXPECT_EQ(pumpRuns, 1);
+platform::VideoMode Mode(int32_t w, int32_t h, int32_t bits, uint32_t green = 0) {
+  if (bits == 16) return {w, h, {16, green == 0x3E0 ? 0x7C00u : 0xF800u, green != 0 ? green : 0x7E0u, 0x1F}};
+  return {w, h, {bits, 0xFF0000, 0xFF00, 0xFF}};
 }
 
-TEST_F(Presentation, TheFirstFrameIsBlackWhateverTheFrameHolds) {
-  ReadyDisplay(800, 600, 32, false);
-  std::memset(frame.data(), 77, frame.size());
-  PresentFrame();
-  const std::vector<uint8_t>& surface = fake::State().lastLocked;
-  for (int y = 0; y < kScreenHeight; ++y) {
-    for (int x = 0; x < kScreenWidth; ++x) {
-      const uint8_t* p = surface.data() + y * fake::State().lastLockedPitch + 4 * x;
-      ASSERT_EQ(p[0] | p[1] | p[2], 0);
-    }
+DisplayMode Record(const platform::VideoMode& m) {
+  return {m.width, m.height, m.layout.bitsPerPixel, m.layout.redMask, m.layout.greenMask, m.layout.blueMask,
+          (m.layout.greenMask >> 5) == 31 ? 0 : 1};
+}
+
+class Presentation : public ::testing::Test {
+ protected:
+  void SetUp() override { std::memset(palette, 0, sizeof palette); }
+  // Opens mode full screen, or a window of its size on the desktop, and forgets the calls so far.
+  void Open(const platform::VideoMode& mode, bool windowed, const platform::VideoMode& desktop = Mode(1024, 768, 32)) {
+    fake.SetModes({desktop, {mode}});
+    format = Record(windowed ? desktop : mode);
+    size = Record(mode);
+    ASSERT_TRUE(fake.Video().Create().ok());
+    ASSERT_TRUE(SetupDisplay(fake.Video(), size, windowed));
+    fake.calls.clear();
   }
-}
-
-TEST_F(Presentation, ALostSurfaceIsRestoredAndTheFrameNotBlittedAgain) {
-  ReadyDisplay(800, 600, 32, false);
-  fake::State().bltResults = {platform::kDisplaySurfaceLost};
-  PresentFrame();
-  EXPECT_EQ(Calls(), (Strings{"Lock back", "Unlock back", "WaitForVerticalBlank", kFullBlit, "Restore primary"}));
-  EXPECT_EQ(pumpRuns, 1);
-}
-
-TEST_F(Presentation, StillDrawingRetriesWithTheRectangleRecomputed) {
-  ReadyDisplay(800, 600, 32, true);
-  fake::State().bltResults = {platform::kDisplayWasStillDrawing, platform::kDisplayWasStillDrawing};
-  // The window moves while the blitter is busy.
-  fake::State().onCall = [](const std::string& call) {
-    if (call.rfind("Blt", 0) == 0) fake::State().windowOrigin.x += 10;
-  };
-  PresentFrame();
-  ASSERT_EQ(fake::State().bltRects.size(), 3u);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(fake::State().bltRects[i].left, 100 + 10 * i);
-    EXPECT_EQ(fake::State().bltRects[i].right, 900 + 10 * i);
-    EXPECT_EQ(fake::State().bltRects[i].top, 50);
-    EXPECT_EQ(fake::State().bltRects[i].bottom, 650);
+  void Show(PictureShape shape = PictureShape::kStretch) {
+    presenter.Show(fake.Video(), palette, frame.data(), format, size, shape);
   }
-  EXPECT_EQ(fake::Count("WaitForVerticalBlank"), 3);
-  EXPECT_EQ(fake::Count("ClientToScreen"), 6);
-  EXPECT_EQ(fake::Count("Lock"), 1);
-  EXPECT_EQ(pumpRuns, 1);
-}
 
-TEST_F(Presentation, OtherBlitFailuresDropTheFrameQuietly) {
-  ReadyDisplay(800, 600, 32, false);
-  fake::State().bltResults = {platform::kDisplayGenericError};
-  PresentFrame();
-  EXPECT_EQ(Calls().back(), kFullBlit);
-  EXPECT_EQ(fake::Count("MessageBox"), 0);
-}
+  fake::FakePlatform fake;
+  Presenter presenter;
+  DisplayMode format{};
+  DisplayMode size{};
+  std::vector<uint8_t> frame = std::vector<uint8_t>(kFrameBytes, 0);
+};
 
-TEST_F(Presentation, AFailedLockSkipsTheFrame) {
-  ReadyDisplay(800, 600, 32, false);
-  fake::State().lockResult = platform::kDisplayGenericError;
-  PresentFrame();
-  EXPECT_EQ(Calls(), (Strings{"Lock back"}));
-  EXPECT_EQ(pumpRuns, 1);
-}
-
-TEST_F(Presentation, ALockThatFindsTheSurfaceLostRestoresItAndSkipsTheFrame) {
-  ReadyDisplay(800, 600, 32, false);
-  fake::State().lockResult = platform::kDisplaySurfaceLost;
-  PresentFrame();
-  PresentFrame();
-  EXPECT_EQ(Calls(), (Strings{"Lock back", "Restore primary", "Lock back", "Restore primary"}));
-  EXPECT_EQ(pumpRuns, 2);
-}
-
-TEST_F(Presentation, ASurfaceTooSmallForThePictureIsNotWrittenPast) {
-  fake::State().modes = {Mode(160, 100, 32)};
-  ReadyDisplay(160, 100, 32, false);
-  PresentFrame();
-  EXPECT_EQ(Calls(), (Strings{"Lock back", "Unlock back"}));
-  EXPECT_EQ(pumpRuns, 1);
-}
-
-TEST_F(Presentation, AnInactiveProgramDrawsNothingButStillConvertsAndPumps) {
-  ReadyDisplay(800, 600, 32, false);
-  appActive = 0;
+TEST_F(Presentation, PacksThenPresentsTheWholePictureStretched) {
+  Open(Mode(800, 600, 32), false);
   palette[3 * 9] = 63;
   frame[0] = 9;
-  PresentFrame();
-  EXPECT_TRUE(Calls().empty());
-  EXPECT_EQ(pumpRuns, 1);
-  EXPECT_EQ(colourTable[3 * 9 + 2], 252);
-  EXPECT_EQ(expandedFrame[2], 252);
+  Show();
+  EXPECT_EQ(fake.calls, (Strings{"Lock", "Unlock", "Present 0,0,800,600"}));
+  // The top-left source pixel covers 2.5 x 3 screen pixels; red is the third byte.
+  const platform::MemorySurface& screen = fake.Device().Screen();
+  EXPECT_EQ(screen.bytes[2], 252);
+  EXPECT_EQ(screen.bytes[4 * 2 + 2], 252);
+  EXPECT_EQ(screen.bytes[4 * 3 + 2], 0);
 }
 
-TEST_F(Presentation, AWindowPacksInTheDesktopsFormatAndFullScreenInTheModes) {
-  // A 5-5-5 desktop, and a 5-6-5 mode of the same size to choose.
-  fake::State().desktop = Mode(1024, 768, 16, 0x3E0);
-  fake::State().modes = {Mode(640, 480, 16, 0x7E0)};
+TEST_F(Presentation, BlackUntilAColourIsSetWhateverTheFrameHolds) {
+  Open(Mode(800, 600, 32), false);
+  std::memset(frame.data(), 77, frame.size());
+  Show();
+  for (uint8_t byte : fake.Device().Screen().bytes) ASSERT_EQ(byte, 0);
+}
+
+TEST_F(Presentation, BusyRetriesALostPresentIsRestoredOnceAndOtherFailuresDropTheFrame) {
+  Open(Mode(800, 600, 32), false);
+  fake.Device().ScriptPresents({Access::kBusy, Access::kBusy});
+  Show();
+  EXPECT_EQ(fake.Count("Present"), 3);
+  EXPECT_EQ(fake.Count("Lock"), 1);
+
+  fake.calls.clear();
+  fake.Device().ScriptPresents({Access::kLost});
+  Show();
+  EXPECT_EQ(fake.calls, (Strings{"Lock", "Unlock", "Present 0,0,800,600", "Restore"}));
+
+  fake.calls.clear();
+  fake.Device().ScriptPresents({Access::kFailed});
+  Show();
+  EXPECT_EQ(fake.calls.back(), "Present 0,0,800,600");
+  EXPECT_EQ(fake.Count("MessageBox"), 0);
+}
+
+TEST_F(Presentation, AFailedLockSkipsTheFrameAndALostOneRestores) {
+  Open(Mode(800, 600, 32), false);
+  fake.Device().ScriptLocks({Access::kFailed, Access::kLost});
+  Show();
+  Show();
+  EXPECT_EQ(fake.calls, (Strings{"Lock", "Lock", "Restore"}));
+}
+
+TEST_F(Presentation, AnUnobservedScreenIsPresentedWithoutPacking) {
+  Open(Mode(800, 600, 32), false);
+  fake.Device().SetObserved(false);
+  palette[3 * 9] = 63;
+  frame[0] = 9;
+  Show();
+  EXPECT_EQ(fake.calls, (Strings{"Lock", "Present 0,0,800,600"}));
+  EXPECT_EQ(presenter.ColourTable()[3 * 9 + 2], 0);
+}
+
+TEST_F(Presentation, AWindowPacksInTheDesktopsLayoutAndFullScreenInTheModes) {
   palette[3 * 4 + 1] = 63;  // pure green
   std::memset(frame.data(), 4, frame.size());
-
-  ReadyDisplay(640, 480, 16, true);
-  PresentFrame();
-  const auto word = [] { return fake::State().lastLocked[0] | (fake::State().lastLocked[1] << 8); };
+  // A 5-5-5 desktop, and a 5-6-5 mode of the same size to choose.
+  Open(Mode(640, 480, 16, 0x7E0), true, Mode(1024, 768, 16, 0x3E0));
+  Show();
+  const auto word = [this] { return fake.Device().Work().bytes[0] | (fake.Device().Work().bytes[1] << 8); };
   EXPECT_EQ(word(), 0x03E0);
-
-  SetUp();
-  fake::State().desktop = Mode(1024, 768, 16, 0x3E0);
-  fake::State().modes = {Mode(640, 480, 16, 0x7E0)};
-  palette[3 * 4 + 1] = 63;
-  std::memset(frame.data(), 4, frame.size());
-  ReadyDisplay(640, 480, 16, false);
-  PresentFrame();
+  fake.Video().Release();
+  Open(Mode(640, 480, 16, 0x7E0), false, Mode(1024, 768, 16, 0x3E0));
+  Show();
   EXPECT_EQ(word(), 0x07E0);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(Presentation, TheFourThreeShapeCentresThePictureBetweenBlackBars) {
   // 16:9 is pillarboxed (960 of 1280 wide), 5:4 letterboxed (960 of 1024 high), 4:3 filled; stretching fills all.
@@ -146,22 +129,29 @@ TEST_F(Presentation, TheFourThreeShapeCentresThePictureBetweenBlackBars) {
   EXPECT_EQ(rect(PictureShape::kFourThree, 1280, 1024), (std::vector<int32_t>{0, 32, 1280, 992}));
   EXPECT_EQ(rect(PictureShape::kFourThree, 1024, 768), (std::vector<int32_t>{0, 0, 1024, 768}));
   EXPECT_EQ(rect(PictureShape::kStretch, 1280, 720), (std::vector<int32_t>{0, 0, 1280, 720}));
+  Open(Mode(800, 480, 32), true);
+  Show(PictureShape::kFourThree);
+  EXPECT_EQ(fake.calls.back(), "Present 80,0,720,480");
+}
 
-  // The blit follows the shape, in full screen and, offset by the client area's place, in a window.
-  fake::State().modes.push_back(Mode(800, 480, 32));
-  ReadyDisplay(800, 480, 32, false);
-  pictureShape = PictureShape::kFourThree;
-  PresentFrame();
-  EXPECT_EQ(Calls().back(), "Blt primary 80,0,720,480 from back 0,0,320,200");
-  SetUp();
-  fake::State().modes.push_back(Mode(800, 480, 32));
-  ReadyDisplay(800, 480, 32, true);
-  pictureShape = PictureShape::kFourThree;
-  PresentFrame();
-  ASSERT_FALSE(fake::State().bltRects.empty());
-  const platform::Rect& windowed = fake::State().bltRects.back();
-  EXPECT_EQ((std::vector<int32_t>{windowed.left, windowed.top, windowed.right, windowed.bottom}),
-            (std::vector<int32_t>{180, 50, 820, 530}));
+TEST(DisplaySetup, EachStepHasItsMessageAndOnlyFullScreenHidesTheCursorAndDestroysTheWindow) {
+  using platform::VideoStep;
+  const std::pair<VideoStep, std::string> texts[] = {
+      {VideoStep::kCooperativeLevel, "SetCooperativeLevel error"}, {VideoStep::kDisplayMode, "SetDisplayMode error"},
+      {VideoStep::kPrimarySurface, "CreateSurface error"},        {VideoStep::kBackBuffer, "GetAttachedSurface error"},
+      {VideoStep::kClipper, "CreateClipper error"},               {VideoStep::kWorkSurface, "CreateSurface error"}};
+  for (const auto& [step, text] : texts) EXPECT_EQ(SetupErrorText(step), text);
+
+  fake::FakePlatform full;
+  full.Device().FailStep(VideoStep::kDisplayMode);
+  EXPECT_FALSE(SetupDisplay(full.Video(), {640, 480, 16, 0xF800, 0x7E0, 0x1F, 1}, false));
+  EXPECT_EQ(full.calls, (Strings{"ShowCursor 0", "OpenFullScreen Test 640x480x16",
+                                 "MessageBox SetDisplayMode error|DDRAW ERROR|0", "DestroyWindow"}));
+  fake::FakePlatform windowed;
+  windowed.Device().FailStep(VideoStep::kClipper);
+  EXPECT_FALSE(SetupDisplay(windowed.Video(), {640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 1}, true));
+  EXPECT_EQ(windowed.calls, (Strings{std::string("OpenWindowed ") + kWindowedTitle + " 640x480",
+                                     "MessageBox CreateClipper error|DDRAW ERROR|0"}));
 }
 
 }  // namespace
