@@ -93,7 +93,7 @@ VideoStatus MemoryDevice::OpenWindow(const ShowWindowSpec& window, bool fullScre
   window_ = true;
   activated_ = false;
   fullScreen_ = fullScreen;
-  if (!fullScreen) ShowWindow();
+  if (!fullScreen) MemoryDevice::ShowWindow();  // not the subclass's: the window shows itself
   return Step(VideoStep::kCooperativeLevel);
 }
 
@@ -155,8 +155,6 @@ Access MemoryDevice::Lock(WorkTarget& target) {
   return Access::kOk;
 }
 
-void MemoryDevice::Unlock() {}
-
 Access MemoryDevice::Present(const Rect& source, const Rect& picture) {
   if (!surfaces_ || !Inside(source, work_) || !Inside(picture, screen_)) return Access::kFailed;
   if (!presentScript_.empty()) {
@@ -202,17 +200,11 @@ void MemoryDevice::Stretch(const Rect& source, const Rect& picture) {
   }
 }
 
-void MemoryDevice::Restore() {}
-
 void MemoryDevice::Release() {
   screen_ = {};
   work_ = {};
   surfaces_ = false;
   created_ = false;
-}
-
-void MemoryDevice::MessageBox(const char* text, const char* caption, bool /*ownedByShowWindow*/) {
-  OnMessageBox(text, caption);
 }
 
 void MemoryDevice::OnMessageBox(const char* text, const char* caption) {

@@ -50,11 +50,11 @@ class MemoryDevice : public VideoDevice, public EventSource {
   void ShowWindow() override;
   void DestroyWindow() override;
   Access Lock(WorkTarget& target) override;
-  void Unlock() override;
+  void Unlock() override {}
   Access Present(const Rect& source, const Rect& picture) override;
-  void Restore() override;
+  void Restore() override {}
   void Release() override;
-  void MessageBox(const char* text, const char* caption, bool ownedByShowWindow) override;
+  void MessageBox(const char* text, const char* caption, bool /*owned*/) override { OnMessageBox(text, caption); }
 
   // EventSource.
   void SetSink(EventSink* sink) override { sink_ = sink; }
