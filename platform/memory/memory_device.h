@@ -65,7 +65,7 @@ class MemoryDevice : public VideoDevice, public EventSource {
   // Whether anything looks at the screen's pixels. When nothing does, Lock answers kUnobserved and Present
   // stretches nothing.
   void SetObserved(bool observed) { observed_ = observed; }
-  // Another desktop and mode list, for the next Create.
+  // Replaces the desktop and the mode list.
   void SetDisplay(MemoryDisplay display) { display_ = std::move(display); }
   // Scripted failures (the tests'): the step fails with the fault every time it is reached.
   void FailStep(VideoStep step, VideoFault fault = VideoFault::kOther);
