@@ -1,73 +1,71 @@
-// The tests' platform: every call recorded in order, every result and message scripted.
+// The tests' platform: the memory device and services that record every call in order and answer as scripted.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/window.h"
+#include "platform/memory/memory_device.h"
+#include "platform/music.h"
+#include "platform/ticker.h"
 
 namespace fake {
 
-struct FakeState {
-  // Every call in order, as "Name args" (see fake_platform.cpp for each form). GetOrder is counted, not logged.
+// Calls are recorded as "Create", "CurrentMode", "ForEachMode", "ShowCursor 0|1", "OpenFullScreen <title>
+// <w>x<h>x<depth>", "OpenWindowed <title> <w>x<h>", "ShowWindow", "DestroyWindow", "Lock", "Unlock",
+// "Present <l>,<t>,<r>,<b>" (the picture), "Restore", "Release", "MessageBox <text>|<caption or (none)>|<owned 0
+// or 1>", "DispatchPending", "TickerStart <ms>", "TickerStop", "OpenDevice", "CloseDevice", "Load <bytes>",
+// "Play <pan>", "SetVolume <v>", "Stop", "Free" and "FindResource <name>". Order is counted, not recorded.
+//
+// platform::FindResource and FindBitmapResource look in the newest fake alive: the tests bring their own data.
+class FakePlatform {
+ public:
+  // A desktop of 1024 x 768 at 32 bits (red 0xFF0000, green 0xFF00, blue 0xFF), no other modes until set.
+  FakePlatform();
+  ~FakePlatform();
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  platform::VideoDevice& Video();
+  platform::EventSource& Events();
+  platform::Ticker& Ticker();
+  platform::MusicPlayer& Music();
+  // The device itself: FailStep, ScriptPresents, Post, Screen, Work...
+  platform::MemoryDevice& Device();
+
+  // The desktop and the offered modes.
+  void SetModes(platform::MemoryDisplay display);
+  bool TickerRunning() const;
+  // Calls whose text starts with prefix.
+  int Count(const std::string& prefix) const;
+  // Records a call and runs onCall on it.
+  void Record(const std::string& call);
+
   std::vector<std::string> calls;
-  // Runs after each recorded call, with its text: the place to inject messages or faults at a given moment.
+  // Runs after each recorded call, before the call does its work: the place to inject events or faults.
   std::function<void(const std::string& call)> onCall;
-
-  // Display.
-  platform::DisplayResult createResult = platform::kDisplayOk;
-  platform::DisplayResult getModeResult = platform::kDisplayOk;
-  platform::SurfaceDescription desktop = Mode(1024, 768, 32, 0xFF0000, 0xFF00, 0xFF);
-  std::vector<platform::SurfaceDescription> modes;  // what EnumDisplayModes reports, in order
-  platform::DisplayResult cooperativeResult = platform::kDisplayOk;
-  platform::DisplayResult displayModeResult = platform::kDisplayOk;
-  std::deque<platform::DisplayResult> createSurfaceResults;  // one per call; kDisplayOk once empty
-  platform::DisplayResult attachedResult = platform::kDisplayOk;
-  platform::DisplayResult clipperResult = platform::kDisplayOk;
-  platform::DisplayResult lockResult = platform::kDisplayOk;
-  std::deque<platform::DisplayResult> bltResults;  // one per call; kDisplayOk once empty
-  int32_t pitchPadding = 0;                        // bytes after each surface row
-  std::vector<platform::Rect> bltRects;            // the destination of every blit
-  std::vector<uint8_t> lastLocked;                 // the work surface's bytes at its last unlock
-  int32_t lastLockedPitch = 0;
-
-  // Windows and messages.
-  bool activateOnShow = true;
-  bool createWindowFails = false;  // CreateShowWindow gives no window
-  platform::Point windowOrigin = {100, 50};  // where the client area is on the screen
-  int32_t cursorCount = 0;
-  int peekCalls = 0;  // every PeekMessage, including the ones that find the queue empty
-
-  // Timer.
-  uint32_t periodsPerPresent = 0;  // timer periods delivered whenever the pump finds the queue empty
-
-  // Sound.
-  bool songLoads = true;
-  std::function<int32_t()> order;  // GetOrder's answer for a loaded song; 0 when unset
-  int getOrderCalls = 0;
-  bool stopSongResult = true;
-  bool freeSongResult = true;
-
+  int ticksPerDispatch = 0;  // ticker periods delivered at each DispatchPending while the ticker runs
+  bool deviceOpens = true;
+  bool musicLoads = true;
+  std::function<int32_t()> order;  // Order() of a loaded song; 0 when unset
+  bool stopResult = true;
+  bool freeResult = true;
+  int orderCalls = 0;
   // Resources by upper-case name; bitmaps by number.
   std::map<std::string, std::vector<uint8_t>> resources;
   std::map<int32_t, std::vector<uint8_t>> bitmaps;
 
-  static platform::SurfaceDescription Mode(int32_t width, int32_t height, int32_t bits, uint32_t red,
-                                           uint32_t green, uint32_t blue);
+ private:
+  class RecordingDevice;
+  class Clock;
+  class Player;
+  std::unique_ptr<RecordingDevice> device_;
+  std::unique_ptr<Clock> clock_;
+  std::unique_ptr<Player> player_;
+  FakePlatform* previous_;
 };
-
-FakeState& State();
-// A fresh fake: no calls, default results, no window, no timer, no song.
-void Reset();
-// Queues a message for the show window (the last window created).
-void Post(platform::MessageKind kind, uint32_t wParam = 0);
-bool TimerRunning();
-// Calls whose text starts with prefix.
-int Count(const std::string& prefix);
 
 }  // namespace fake
