@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-void RefreshPalette(const uint8_t* palette, uint8_t* colourTable) {
+void RefreshPalette(const uint8_t* levels, uint8_t* colourTable) {
   for (int i = 0; i < kPaletteEntries; ++i) {
-    colourTable[3 * i + 0] = static_cast<uint8_t>(palette[3 * i + 2] * 4);
-    colourTable[3 * i + 1] = static_cast<uint8_t>(palette[3 * i + 1] * 4);
-    colourTable[3 * i + 2] = static_cast<uint8_t>(palette[3 * i + 0] * 4);
+    colourTable[3 * i + 0] = static_cast<uint8_t>(levels[3 * i + 2] * 4);
+    colourTable[3 * i + 1] = static_cast<uint8_t>(levels[3 * i + 1] * 4);
+    colourTable[3 * i + 2] = static_cast<uint8_t>(levels[3 * i + 0] * 4);
   }
 }
 

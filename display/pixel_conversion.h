@@ -12,7 +12,7 @@ inline constexpr int kExpandedFrameBytes = kFrameBytes * kExpandedPixelBytes;
 
 // colourTable (256 entries of blue, green, red: 8-bit levels) from palette: each 6-bit level times 4, kept to
 // 8 bits.
-void RefreshPalette(const uint8_t* palette, uint8_t* colourTable);
+void RefreshPalette(const uint8_t* levels, uint8_t* colourTable);
 // expanded (320 x 200 pixels of blue, green, red and a fourth byte that nothing writes) from frame through
 // colourTable; the fourth byte of each pixel is left alone.
 void ExpandFrame(const uint8_t* frame, const uint8_t* colourTable, uint8_t* expanded);

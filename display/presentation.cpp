@@ -17,7 +17,7 @@ platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height) {
 // Zeroed, so that the fourth byte of every pixel, which nothing writes, is the same on every run.
 Presenter::Presenter() : expanded_(new uint8_t[kExpandedFrameBytes]()) {}
 
-void Presenter::Show(platform::VideoDevice& video, const uint8_t* palette, const uint8_t* frame,
+void Presenter::Show(platform::VideoDevice& video, const uint8_t* levels, const uint8_t* frame,
                      const DisplayMode& format, const DisplayMode& size, PictureShape shape) {
   platform::WorkTarget target;
   const platform::Access locked = video.Lock(target);
@@ -27,7 +27,7 @@ void Presenter::Show(platform::VideoDevice& video, const uint8_t* palette, const
       video.Unlock();
       return;
     }
-    RefreshPalette(palette, colourTable_);
+    RefreshPalette(levels, colourTable_);
     ExpandFrame(frame, colourTable_, expanded_.get());
     PackFrame(expanded_.get(), target.pixels, target.pitch, format.depth, format.greenWidth);
     video.Unlock();

@@ -24,11 +24,11 @@ class Presenter {
   // Converts palette and frame and packs them into the work surface in format's layout, then shows the picture on
   // size's area (shaped), retrying while the device is busy and restoring it once when lost. A frame whose lock
   // fails is skipped; one nobody observes is shown without being converted.
-  void Show(platform::VideoDevice& video, const uint8_t* palette, const uint8_t* frame, const DisplayMode& format,
+  void Show(platform::VideoDevice& video, const uint8_t* levels, const uint8_t* frame, const DisplayMode& format,
             const DisplayMode& size, PictureShape shape);
 
   // The colour table alone (hook slot 1; the show itself never asks for it).
-  void Refresh(const uint8_t* palette) { RefreshPalette(palette, colourTable_); }
+  void Refresh(const uint8_t* levels) { RefreshPalette(levels, colourTable_); }
   const uint8_t* ColourTable() const { return colourTable_; }
   const uint8_t* Expanded() const { return expanded_.get(); }
 

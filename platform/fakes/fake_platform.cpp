@@ -199,7 +199,6 @@ namespace platform {
 
 Resource FindResource(const char* name) {
   if (fake::current == nullptr || name == nullptr) return {nullptr, 0};
-  fake::current->Record(std::string("FindResource ") + name);
   std::string key(name);
   for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   const auto found = fake::current->resources.find(key);

@@ -54,11 +54,11 @@ TEST_F(Presentation, PacksThenPresentsTheWholePictureStretched) {
   frame[0] = 9;
   Show();
   EXPECT_EQ(fake.calls, (Strings{"Lock", "Unlock", "Present 0,0,800,600"}));
-  // The top-left source pixel covers 2.5 x 3 screen pixels; red is the third byte.
+  // Screen columns 0 and 1 have their centres on source column 0, column 2 on column 1; red is the third byte.
   const platform::MemorySurface& screen = fake.Device().Screen();
   EXPECT_EQ(screen.bytes[2], 252);
-  EXPECT_EQ(screen.bytes[4 * 2 + 2], 252);
-  EXPECT_EQ(screen.bytes[4 * 3 + 2], 0);
+  EXPECT_EQ(screen.bytes[4 * 1 + 2], 252);
+  EXPECT_EQ(screen.bytes[4 * 2 + 2], 0);
 }
 
 TEST_F(Presentation, BlackUntilAColourIsSetWhateverTheFrameHolds) {

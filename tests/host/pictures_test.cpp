@@ -126,6 +126,7 @@ TEST_F(Pictures, APictureLeavesItsFrameAndTheGreyRampBehindAndNamesItselfAsTheSo
   } sources;
   fake.order = [this] { return 4 * PicturePresents(); };
   script.body = [&] {
+    firstPresent = Presents();
     CallHook(kHookShowPicture1);
     CallHook(kHookPresentFrame);
   };
@@ -134,7 +135,7 @@ TEST_F(Pictures, APictureLeavesItsFrameAndTheGreyRampBehindAndNamesItselfAsTheSo
   ASSERT_EQ(session->Run(view, preset, ScriptedShow), 0);
   for (int i = 0; i < kPaletteEntries; ++i) ASSERT_EQ(palette[3 * i], i / 4);
   EXPECT_EQ(frameBuffer[0], 200);
-  EXPECT_EQ(sources.seen, (std::vector<PresentSource>{kSourceStartupFrame, kSourcePicture1, kSourceCore}));
+  EXPECT_EQ(sources.seen, (std::vector<PresentSource>{kSourceStartupFrame, kSourcePicture1, kSourcePicture1, kSourceCore}));
 }
 
 }  // namespace

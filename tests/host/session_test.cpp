@@ -83,7 +83,8 @@ TEST_F(StartUp, EscapeDuringTheShowEndsItAtTheEndOfThatPresentWithNoMoreOfTheSho
   EXPECT_EQ(Run(EndlessShow), 0);
   EXPECT_EQ(script.presentsMade, 2);  // the third present never returned
   EXPECT_EQ(fake.Count("Present"), 4);
-  EXPECT_EQ(CallsFrom("Present 0,0,800,600"), Concat({{"Present 0,0,800,600", "DispatchPending"}, kQuitTeardown}));
+  const Strings tail(fake.calls.end() - 8, fake.calls.end());
+  EXPECT_EQ(tail, Concat({{"Present 0,0,800,600", "DispatchPending"}, kQuitTeardown}));
   EXPECT_FALSE(fake.Device().Surfaces());
 }
 
@@ -180,7 +181,7 @@ TEST_F(StartUp, AModuleThatDoesNotLoadLeavesEveryMusicCallHarmless) {
   fake.musicLoads = false;
   script.presents = 1;
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(CallsFrom("Load"), Concat({{"Load 0"}, kShowWindowAndTicker, kFullPresent, kStartMusic, kFullPresent,
+  EXPECT_EQ(CallsFrom("Load"), Concat({{"Load 0", "ShowCursor 0", "OpenFullScreen Test 800x600x32"}, kShowWindowAndTicker, kFullPresent, kStartMusic, kFullPresent,
                                        {"Free", "MessageBox FreeSong|(none)|1", "CloseDevice", "Release"}}));
 }
 
