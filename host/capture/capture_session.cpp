@@ -10,34 +10,27 @@
 #include <string>
 
 #include "core/interface_block.h"
-#include "core/show_state.h"
 #include "display/pixel_conversion.h"
-#include "host/capture/capture_dialog.h"
 #include "host/capture/capture_progress.h"
 #include "host/capture/capture_span.h"
 #include "host/capture/png_writer.h"
 #include "host/capture/trace_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
-#include "host/host_main.h"
-#include "host/music.h"
-#include "host/present_source.h"
+#include "host/session.h"
 #include "platform/headless/headless.h"
 #include "platform/interrupt.h"
-#include "platform/sound.h"
 #include "platform/terminal.h"
-#include "platform/window.h"
 
 namespace {
 
 // The show's usual length, for the progress line only.
 constexpr double kExpectedShowSeconds = 152.0;
-constexpr int32_t kPictureWidth = 320;
-constexpr int32_t kPictureHeight = 200;
 
-// Routes what the headless backend shows and plays to the outputs. A failure, an interrupt request or the end
-// of the span closes the show the way a user does (the quit request), so the host shuts down on its own path.
-class CaptureSession : public headless::Observer {
+// Routes what the headless platform shows and plays, and every frame the session hands over, to the outputs. A
+// failure, an interrupt request or the end of the span ends the show the way a user does (a quit at the frame
+// boundary), so the session shuts down on its own path.
+class CaptureSession : public headless::Observer, public FrameObserver {
  public:
   CaptureSession(const CaptureOptions& options, FrameListener* listener)
       : options_(options),
@@ -63,20 +56,27 @@ class CaptureSession : public headless::Observer {
     headless::Settings s;
     s.fps = options_.fps;
     s.startupMs = options_.startupMs;
-    // The video takes the 320x200 picture; only PNG frames need it stretched to the output size.
+    // Only PNG frames look at the screen, stretched to the output size; the video converts the 320x200 picture
+    // itself from what the session hands over.
     const bool frames = !options_.framesDir.empty();
-    s.screenWidth = frames ? options_.width : kPictureWidth;
-    s.screenHeight = frames ? options_.height : kPictureHeight;
-    s.pixelsWanted = video_ != nullptr || frames;
+    s.screenWidth = frames ? options_.width : kScreenWidth;
+    s.screenHeight = frames ? options_.height : kScreenHeight;
+    s.pixelsWanted = frames;
     s.audioWanted = video_ != nullptr || audio_ != nullptr;
     return s;
   }
 
-  void OnScreen(const headless::Screen& screen, uint64_t timeUnits) override {
+  void Attach(headless::HeadlessPlatform* platform, HostSession* session) {
+    platform_ = platform;
+    session_ = session;
+  }
+
+  void OnFrame(const FrameHandOver& frame) override {
     ++presents_;
     if (stopped_) return;
+    const uint64_t timeUnits = platform_->Now();
     try {
-      Present(screen, timeUnits);
+      Record(frame, timeUnits);
     } catch (const std::exception& e) {
       Stop(e.what());
       return;
@@ -86,6 +86,19 @@ class CaptureSession : public headless::Observer {
     } else if (span_.EndedAt(timeUnits)) {
       endUnits_ = timeUnits;
       Stop("");
+    }
+  }
+
+  void OnScreen(const platform::MemorySurface& screen, const platform::Rect& picture, uint64_t timeUnits) override {
+    if (options_.framesDir.empty() || !span_.Contains(timeUnits) || !error_.empty()) return;
+    try {
+      const int32_t bytes = screen.layout.bitsPerPixel / 8;
+      const uint8_t* corner =
+          screen.bytes.data() + static_cast<size_t>(picture.top) * screen.pitch + static_cast<size_t>(picture.left) * bytes;
+      WriteScreenPng(FramePngPath(options_.framesDir, presents_), corner, picture.right - picture.left,
+                     picture.bottom - picture.top, screen.pitch);
+    } catch (const std::exception& e) {
+      Stop(e.what());
     }
   }
 
@@ -122,20 +135,18 @@ class CaptureSession : public headless::Observer {
   std::optional<uint64_t> endUnits() const { return endUnits_; }
 
  private:
-  void Present(const headless::Screen& screen, uint64_t timeUnits) {
+  void Record(const FrameHandOver& frame, uint64_t timeUnits) {
     if (video_) FillVideoSlotsBefore(timeUnits);
     if (span_.Contains(timeUnits)) {
-      const TraceRecord record{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
-                               frameBuffer};
+      const TraceRecord record{frame.source, frame.timeCounter, frame.musicOrder, frame.palette, frame.frame};
       if (trace_) trace_->Write(record);
       if (listener_ != nullptr) listener_->OnFrame(record, timeUnits);
-      if (!options_.framesDir.empty() && screen.pixels != nullptr) {
-        WriteScreenPng(FramePngPath(options_.framesDir, presents_), screen.pixels, screen.width, screen.height,
-                       screen.pitch);
-      }
     }
-    // The picture just presented, before its stretch to the screen.
-    if (video_) std::memcpy(shown_.data(), expandedFrame, shown_.size());
+    // The picture handed over, before its stretch to the screen.
+    if (video_) {
+      RefreshPalette(frame.palette, colourTable_);
+      ExpandFrame(frame.frame, colourTable_, shown_.data());
+    }
     progress_.Update(span_.Seconds(timeUnits - std::min(timeUnits, span_.fromUnits())));
   }
 
@@ -161,11 +172,14 @@ class CaptureSession : public headless::Observer {
   void Stop(const std::string& error) {
     if (error_.empty()) error_ = error;
     stopped_ = true;
-    platform::PostQuitMessage(0);
+    session_->RequestQuit();
   }
 
   const CaptureOptions& options_;
   FrameListener* listener_;
+  headless::HeadlessPlatform* platform_ = nullptr;
+  HostSession* session_ = nullptr;
+  uint8_t colourTable_[kColourTableBytes] = {};
   CaptureSpan span_;
   CaptureProgress progress_;
   std::optional<TraceWriter> trace_;
@@ -180,24 +194,37 @@ class CaptureSession : public headless::Observer {
   bool stopped_ = false;
 };
 
+// The capture's launch: full screen in the output's size at 32 bits, sound as asked, no dialog.
+class NoDialog : public platform::LaunchView {
+ public:
+  platform::LaunchChoice Run(const platform::LaunchOffer&) override { return {}; }
+};
+
+constexpr int32_t kCaptureDepth = 32;
+
 }  // namespace
 
 int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSummary* summary) {
   platform::WatchInterrupts();
   int status = 0;
   try {
-    CaptureSession session(options, listener);
-    ResetHostState();
-    ResetShowState();
-    const headless::Settings settings = session.Settings();
-    headless::Configure(settings, &session);
-    CaptureDialog dialog(settings.screenWidth, settings.screenHeight, options.nosound);
-    if (HostMain(dialog) != 0) throw std::runtime_error("the show could not run");
+    CaptureSession capture(options, listener);
+    const headless::Settings settings = capture.Settings();
+    headless::HeadlessPlatform platform(settings, &capture);
+    HostSession session({platform.Video(), platform.Events(), platform.Ticker(), platform.Music()});
+    session.SetObserver(&capture);
+    capture.Attach(&platform, &session);
+    LaunchPreset preset;
+    preset.mode = ModeRequest{settings.screenWidth, settings.screenHeight, kCaptureDepth};
+    preset.nosound = options.nosound;
+    preset.skipDialog = true;
+    NoDialog view;
+    if (session.Run(view, preset) != 0) throw std::runtime_error("the show could not run");
     if (platform::InterruptStatus() == 0) {
-      headless::FlushAudio();
-      session.Finish(headless::Now());
+      platform.FlushAudio();
+      capture.Finish(platform.Now());
       if (summary != nullptr) {
-        *summary = {session.presents(), session.endUnits().value_or(headless::Now()), headless::UnitsPerSecond()};
+        *summary = {capture.presents(), capture.endUnits().value_or(platform.Now()), platform.UnitsPerSecond()};
       }
     }
   } catch (const std::exception& e) {
@@ -206,7 +233,6 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
       status = 1;
     }
   }
-  headless::Configure({}, nullptr);
   if (platform::InterruptStatus() != 0) status = platform::InterruptStatus();
   platform::StopWatchingInterrupts();
   return status;
