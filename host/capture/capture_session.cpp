@@ -16,7 +16,6 @@
 #include "host/capture/capture_progress.h"
 #include "host/capture/capture_span.h"
 #include "host/capture/png_writer.h"
-#include "host/capture/trace_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
 #include "host/host_main.h"
@@ -27,13 +26,12 @@
 #include "platform/sound.h"
 #include "platform/terminal.h"
 #include "platform/window.h"
+#include "trace/trace_writer.h"
 
 namespace {
 
 // The show's usual length, for the progress line only.
 constexpr double kExpectedShowSeconds = 152.0;
-constexpr int32_t kPictureWidth = 320;
-constexpr int32_t kPictureHeight = 200;
 
 // Routes what the headless backend shows and plays to the outputs. A failure, an interrupt request or the end
 // of the span closes the show the way a user does (the quit request), so the host shuts down on its own path.
@@ -65,8 +63,8 @@ class CaptureSession : public headless::Observer {
     s.startupMs = options_.startupMs;
     // The video takes the 320x200 picture; only PNG frames need it stretched to the output size.
     const bool frames = !options_.framesDir.empty();
-    s.screenWidth = frames ? options_.width : kPictureWidth;
-    s.screenHeight = frames ? options_.height : kPictureHeight;
+    s.screenWidth = frames ? options_.width : kScreenWidth;
+    s.screenHeight = frames ? options_.height : kScreenHeight;
     s.pixelsWanted = video_ != nullptr || frames;
     s.audioWanted = video_ != nullptr || audio_ != nullptr;
     return s;
@@ -112,7 +110,7 @@ class CaptureSession : public headless::Observer {
     const uint64_t end = span_.EndOfWriting(endUnits_.value_or(showEnd));
     if (video_) FillVideoSlotsBefore(end);
     if (!endUnits_) WarnWhenTheShowEndedFirst(showEnd);
-    if (trace_) trace_->Commit();
+    if (trace_) trace_->Finish();
     if (audio_) audio_->Commit();
     if (video_) video_->Commit(progress_);
     progress_.Done();
@@ -125,10 +123,10 @@ class CaptureSession : public headless::Observer {
   void Present(const headless::Screen& screen, uint64_t timeUnits) {
     if (video_) FillVideoSlotsBefore(timeUnits);
     if (span_.Contains(timeUnits)) {
-      const TraceRecord record{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
-                               frameBuffer};
-      if (trace_) trace_->Write(record);
-      if (listener_ != nullptr) listener_->OnFrame(record, timeUnits);
+      const FrameHandOver frame{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
+                                frameBuffer};
+      if (trace_) trace_->Write(frame);
+      if (listener_ != nullptr) listener_->OnFrame(frame, timeUnits);
       if (!options_.framesDir.empty() && screen.pixels != nullptr) {
         WriteScreenPng(FramePngPath(options_.framesDir, presents_), screen.pixels, screen.width, screen.height,
                        screen.pitch);

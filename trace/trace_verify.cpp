@@ -1,5 +1,5 @@
 // The trace verifier: the host's own presentation and pictures around the show, fed from the trace's records.
-#include "host/trace_verify.h"
+#include "trace/trace_verify.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,7 +13,7 @@
 #include "core/timeline.h"
 #include "display/pixel_conversion.h"
 #include "display/presentation.h"
-#include "host/capture/frame_trace.h"
+#include "trace/frame_trace.h"
 #include "host/host_main.h"
 #include "host/music.h"
 #include "host/pictures.h"
