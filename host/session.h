@@ -7,9 +7,9 @@
 
 #include "display/display_mode.h"
 #include "display/presentation.h"
+#include "host/frame_observer.h"
 #include "host/launch_options.h"
 #include "host/music.h"
-#include "host/present_source.h"
 #include "host/show_clock.h"
 #include "platform/events.h"
 #include "platform/launch_view.h"
@@ -23,24 +23,6 @@ struct Platform {
   platform::EventSource& events;
   platform::Ticker& ticker;
   platform::MusicPlayer& music;
-};
-
-// The moment a frame is handed to the display: who handed it, the clock reading it was drawn at, the music
-// order as last polled (-1 before the first poll), and the palette and frame (valid during the call only).
-struct FrameHandOver {
-  PresentSource source;
-  uint32_t timeCounter;
-  int32_t musicOrder;
-  const uint8_t* palette;
-  const uint8_t* frame;
-};
-
-class FrameObserver {
- public:
-  virtual ~FrameObserver() = default;
-  // Called once per present, before the frame is shown. May ask the session to quit (RequestQuit): the quit is
-  // then taken at this frame boundary.
-  virtual void OnFrame(const FrameHandOver& frame) = 0;
 };
 
 using ShowEntry = void (*)();

@@ -15,8 +15,8 @@
 #include "host/message_pump.h"
 #include "host/music.h"
 #include "host/present_source.h"
-#include "host/trace_recorder.h"
 #include "platform/process.h"
+#include "trace/trace_recorder.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ TraceRecorder recorder;
 bool recording = false;
 
 void RecordPresent() {
-  recorder.Record({presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette, frameBuffer});
+  recorder.OnFrame({presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette, frameBuffer});
 }
 
 // Every way out of the program ends the process through exit; the trace is completed there.
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   if (!tracePath.empty()) {
     std::string error;
     if (!recorder.Open(tracePath, {kNominalTraceFps, 0, kTraceFlagRealTime}, &error)) {
-      std::fprintf(stderr, "vesk: --record-trace: cannot create %s\n", error.c_str());
+      std::fprintf(stderr, "vesk: --record-trace: %s\n", error.c_str());
       return kBadOptionStatus;
     }
     recording = true;

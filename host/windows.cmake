@@ -14,7 +14,7 @@ target_include_directories(vesk_cli11 SYSTEM INTERFACE ${cli11_include})
 # --video then says so.
 find_package(PNG REQUIRED)
 file(GLOB capture_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/capture/*.cpp)
-list(FILTER capture_sources EXCLUDE REGEX "(capture_main|video_writer|frame_trace)\\.cpp$")
+list(FILTER capture_sources EXCLUDE REGEX "(capture_main|video_writer)\\.cpp$")
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/capture/video_writer.cpp video_writer_source)
 if(video_writer_source MATCHES "<spawn\\.h>")
   set(video_writer ${CMAKE_CURRENT_SOURCE_DIR}/capture/windows/video_writer_unavailable.cpp)
@@ -23,7 +23,8 @@ else()
 endif()
 add_library(vesk_capture_lib STATIC ${capture_sources} ${video_writer})
 target_include_directories(vesk_capture_lib PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_trace_verify vesk_platform_headless vesk_platform_os PNG::PNG
+target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_trace_verify vesk_file_output vesk_platform_headless
+  vesk_platform_os PNG::PNG
   PRIVATE vesk_cli11)
 add_executable(vesk-capture capture/capture_main.cpp ${PROJECT_SOURCE_DIR}/platform/win32/win32_binary_stdio.cpp)
 target_link_libraries(vesk-capture PRIVATE vesk_capture_lib)

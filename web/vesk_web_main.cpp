@@ -5,12 +5,12 @@
 
 #include "core/interface_block.h"
 #include "display/display_mode.h"
-#include "host/capture/frame_trace.h"
 #include "host/host_main.h"
 #include "host/launch_dialog_model.h"
 #include "host/music.h"
 #include "host/present_source.h"
 #include "platform/web/web.h"
+#include "trace/frame_trace.h"
 
 namespace {
 
@@ -39,16 +39,15 @@ class LaunchPage : public LaunchDialog {
 
  private:
   static inline bool tracing = false;
+  static inline std::vector<uint8_t> record;
   // Called once the frame is on the page; the host's view of it is still that of the hand-over.
   static void RecordPresent() {
-    const TraceRecord record{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
-                             frameBuffer};
-    web::NotePresent(record.source, record.timeCounter, record.musicOrder);
+    const FrameHandOver frame{presentSource, ReadTimeCounter(), musicPollCount == 0 ? -1 : musicOrder, palette,
+                              frameBuffer};
+    web::NotePresent(frame.source, frame.timeCounter, frame.musicOrder);
     if (!tracing) return;
-    const auto fields = EncodeTraceFields(record);
-    web::RecordTrace(fields.data(), fields.size());
-    web::RecordTrace(palette, kPaletteBytes);
-    web::RecordTrace(frameBuffer, kFrameBytes);
+    EncodeTraceRecord(frame, record);
+    web::RecordTrace(record.data(), record.size());
   }
 };
 

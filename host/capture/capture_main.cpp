@@ -1,7 +1,7 @@
 // vesk-capture: the whole show rendered headless on a simulated clock, written as pictures, video, sound or trace.
 #include "host/capture/capture_options.h"
 #include "host/capture/capture_session.h"
-#include "host/trace_verify.h"
+#include "trace/trace_verify.h"
 
 int main(int argc, char** argv) {
   CaptureOptions options;

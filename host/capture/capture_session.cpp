@@ -14,13 +14,13 @@
 #include "host/capture/capture_progress.h"
 #include "host/capture/capture_span.h"
 #include "host/capture/png_writer.h"
-#include "host/capture/trace_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
 #include "host/session.h"
 #include "platform/headless/headless.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
+#include "trace/trace_writer.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     const uint64_t end = span_.EndOfWriting(endUnits_.value_or(showEnd));
     if (video_) FillVideoSlotsBefore(end);
     if (!endUnits_) WarnWhenTheShowEndedFirst(showEnd);
-    if (trace_) trace_->Commit();
+    if (trace_) trace_->Finish();
     if (audio_) audio_->Commit();
     if (video_) video_->Commit(progress_);
     progress_.Done();
@@ -138,9 +138,8 @@ class CaptureSession : public headless::Observer, public FrameObserver {
   void Record(const FrameHandOver& frame, uint64_t timeUnits) {
     if (video_) FillVideoSlotsBefore(timeUnits);
     if (span_.Contains(timeUnits)) {
-      const TraceRecord record{frame.source, frame.timeCounter, frame.musicOrder, frame.palette, frame.frame};
-      if (trace_) trace_->Write(record);
-      if (listener_ != nullptr) listener_->OnFrame(record, timeUnits);
+      if (trace_) trace_->Write(frame);
+      if (listener_ != nullptr) listener_->OnFrame(frame, timeUnits);
     }
     // The picture handed over, before its stretch to the screen.
     if (video_) {

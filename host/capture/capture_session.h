@@ -4,13 +4,13 @@
 #include <cstdint>
 
 #include "host/capture/capture_options.h"
-#include "host/capture/frame_trace.h"
+#include "host/frame_observer.h"
 
 // Sees every presented frame inside the --from/--to span, as the trace records it.
 class FrameListener {
  public:
   virtual ~FrameListener() = default;
-  virtual void OnFrame(const TraceRecord& record, uint64_t timeUnits) = 0;
+  virtual void OnFrame(const FrameHandOver& frame, uint64_t timeUnits) = 0;
 };
 
 struct CaptureSummary {

@@ -10,7 +10,6 @@ class CaptureSpan {
  public:
   explicit CaptureSpan(const CaptureOptions& options);
 
-  uint64_t unitsPerSecond() const { return unitsPerSecond_; }
   double Seconds(uint64_t units) const;
   // Whether a present at units, or a video slot starting there, is written.
   bool Contains(uint64_t units) const { return units >= fromUnits_ && (!toUnits_ || units < *toUnits_); }

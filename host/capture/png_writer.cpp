@@ -1,4 +1,5 @@
-// PNG output through libpng's simplified interface, which reports failures by its return value.
+// PNG output through libpng's simplified interface, which reports failures by its return value; the file is
+// written whole or not at all.
 #include "host/capture/png_writer.h"
 
 #include <png.h>
@@ -8,8 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "host/capture/output_file.h"
-#include "platform/private_file.h"
+#include "file_output/atomic_file.h"
 
 void WriteScreenPng(const std::string& path, const uint8_t* pixels, int32_t width, int32_t height,
                     int32_t pitch) {
@@ -23,9 +23,6 @@ void WriteScreenPng(const std::string& path, const uint8_t* pixels, int32_t widt
       to[2] = from[0];
     }
   }
-  const OutputTarget target = ChooseOutputTarget(path);
-  FILE* file = platform::OpenPrivateFileForWriting(target.temporary.c_str());
-  if (file == nullptr) throw std::runtime_error("cannot write " + target.temporary);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
@@ -33,14 +30,14 @@ void WriteScreenPng(const std::string& path, const uint8_t* pixels, int32_t widt
   image.format = PNG_FORMAT_RGB;
   // Frames are many and large: fast compression over small files.
   image.flags = PNG_IMAGE_FLAG_FAST;
-  const bool written = png_image_write_to_stdio(&image, file, 0, rgb.data(), 0, nullptr) != 0;
-  const bool closed = std::fclose(file) == 0;
-  std::error_code error;
-  if (written && closed && !target.inPlace) std::filesystem::rename(target.temporary, target.path, error);
-  if (!written || !closed || error) {
-    if (!target.inPlace) std::remove(target.temporary.c_str());
-    throw std::runtime_error("cannot write " + path + (written ? "" : std::string(": ") + image.message));
+  std::vector<uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
+  png_alloc_size_t size = png.size();
+  if (png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
+    throw std::runtime_error("cannot write " + path + ": " + image.message);
   }
+  png.resize(size);
+  std::string error;
+  if (!WriteFileAtomically(path, png, error)) throw std::runtime_error(error);
 }
 
 std::string FramePngPath(const std::string& folder, uint64_t present) {

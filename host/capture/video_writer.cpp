@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int32_t kPictureWidth = 320;
-constexpr int32_t kPictureHeight = 200;
 constexpr size_t kPictureBytes = static_cast<size_t>(kFrameBytes) * 4;
 
 // An interrupt request stops the capture; RunCapture turns it into the matching exit status.
@@ -71,29 +69,24 @@ VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height) {
     case VideoQuality::kArchive:
       break;
   }
-  return {kPictureWidth, kPictureHeight, "null", "-c:v ffv1 -level 3 -slices 4 -pix_fmt bgr0", "-c:a flac"};
+  return {kScreenWidth, kScreenHeight, "null", "-c:v ffv1 -level 3 -slices 4 -pix_fmt bgr0", "-c:a flac"};
 }
 
 VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, int32_t width, int32_t height,
                          uint32_t fps, int32_t timeoutMs)
-    : path_(path), quality_(quality), timeoutMs_(timeoutMs) {
+    : path_(path), quality_(quality), timeoutMs_(timeoutMs), destination_(path) {
   if (!platform::ProgramOnPath("ffmpeg")) {
     throw std::runtime_error("--video needs the ffmpeg program, which is not on PATH (Debian: apt-get install ffmpeg)");
   }
-  if (path == "-") {
-    target_ = {"standard output", "standard output", true};
-    output_ = "pipe:1";
-  } else {
-    target_ = ChooseOutputTarget(path);
-    output_ = FileUrl(target_.temporary);
-  }
+  const OutputTarget& target = destination_.target();
+  output_ = path == "-" ? "pipe:1" : FileUrl(target.temporary);
   // Beside the output, on its file system, unless the output is a device or pipe.
-  if (target_.inPlace) {
+  if (target.inPlace) {
     picturePath_ = UniqueTemporary("-picture.mkv");
     soundPath_ = UniqueTemporary("-sound.wav");
   } else {
-    picturePath_ = fs::path(TemporaryName(target_.path, ".partial-picture")).replace_extension(".mkv").string();
-    soundPath_ = fs::path(TemporaryName(target_.path, ".partial-sound")).replace_extension(".wav").string();
+    picturePath_ = fs::path(TemporaryName(target.path, ".partial-picture")).replace_extension(".mkv").string();
+    soundPath_ = fs::path(TemporaryName(target.path, ".partial-sound")).replace_extension(".wav").string();
   }
   sound_ = std::make_unique<WavWriter>(soundPath_, platform::kMixRate);
 
@@ -101,7 +94,7 @@ VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, int32_t 
   std::vector<std::string> arguments = Quiet();
   for (const std::string& a : {std::string("-f"), std::string("rawvideo"), std::string("-pix_fmt"),
                                std::string("bgr0"), std::string("-s"),
-                               std::to_string(kPictureWidth) + "x" + std::to_string(kPictureHeight),
+                               std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight),
                                std::string("-r"), std::to_string(fps), std::string("-i"), std::string("pipe:0"),
                                std::string("-an"), std::string("-vf"), encoding.pictureFilter}) {
     arguments.push_back(a);
@@ -126,7 +119,6 @@ void VideoWriter::RemoveTemporaries() {
   std::error_code ignored;
   fs::remove(picturePath_, ignored);
   fs::remove(soundPath_, ignored);
-  if (!target_.inPlace) fs::remove(target_.temporary, ignored);
 }
 
 void VideoWriter::WriteFrame(const uint8_t* picture) {
@@ -175,22 +167,18 @@ void VideoWriter::Commit(CaptureProgress& progress) {
     mux.push_back(a);
   }
   Append(mux, encoding.soundCodec);
-  const std::string container = ContainerFor(target_.path, quality_);
+  const std::string container = ContainerFor(destination_.target().path, quality_);
   mux.insert(mux.end(), {"-f", container});
   if (container == "mp4" || container == "mov") {
     // A device or pipe cannot be rewound to put the index first: index each fragment instead.
-    mux.insert(mux.end(), {"-movflags", target_.inPlace ? "frag_keyframe+empty_moov" : "+faststart"});
+    mux.insert(mux.end(), {"-movflags", destination_.target().inPlace ? "frag_keyframe+empty_moov" : "+faststart"});
   }
   mux.push_back(output_);
   platform::ChildProcess muxer;
   std::string error;
   if (!muxer.Start(mux, false, error)) throw std::runtime_error(error);
   RunToEnd(muxer, "write");
-  if (!target_.inPlace) {
-    std::error_code failure;
-    fs::rename(target_.temporary, target_.path, failure);
-    if (failure) throw std::runtime_error("cannot create " + target_.path + ": " + failure.message());
-  }
+  destination_.Commit();
   committed_ = true;
   RemoveTemporaries();
 }

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "file_output/atomic_file.h"
 #include "host/capture/capture_options.h"
-#include "host/capture/output_file.h"
 #include "host/capture/wav_writer.h"
 #include "platform/child_process.h"
 
@@ -45,7 +45,7 @@ class VideoWriter {
   std::string path_;
   VideoQuality quality_;
   int32_t timeoutMs_;
-  OutputTarget target_;
+  PendingOutput destination_;  // what the muxer writes, named at the end
   std::string output_;       // ffmpeg's name for the final output
   std::string picturePath_;
   std::string soundPath_;

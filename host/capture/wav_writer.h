@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "host/capture/output_file.h"
+#include "file_output/atomic_file.h"
 
 class WavWriter {
  public:

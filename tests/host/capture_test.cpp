@@ -19,7 +19,7 @@
 
 #include "host/capture/capture_options.h"
 #include "host/capture/capture_session.h"
-#include "host/capture/frame_trace.h"
+#include "trace/frame_trace.h"
 #include "host/present_source.h"
 
 namespace {
@@ -39,7 +39,7 @@ class Recorder : public FrameListener {
   std::vector<Frame> frames;
   uint64_t hash = 1469598103934665603ull;
 
-  void OnFrame(const TraceRecord& r, uint64_t units) override {
+  void OnFrame(const FrameHandOver& r, uint64_t units) override {
     bool black = true;
     for (int i = 0; i < kFrameBytes && black; ++i) black = r.frame[i] == 0;
     frames.push_back({r.source, r.timeCounter, r.musicOrder, units, black});
@@ -462,7 +462,7 @@ TEST_F(CaptureFiles, AWavIntoAPipeMarksItsSizesUnknown) {
 class Interrupter : public FrameListener {
  public:
   explicit Interrupter(int signal) : signal_(signal) {}
-  void OnFrame(const TraceRecord&, uint64_t) override {
+  void OnFrame(const FrameHandOver&, uint64_t) override {
     if (++frames_ == 30) std::raise(signal_);
   }
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "tools/file_output/atomic_file.h"
+#include "file_output/atomic_file.h"
 
 namespace vesk::kit {
 namespace {
@@ -81,7 +81,7 @@ std::vector<std::uint8_t> EncodeBottomUpBmp(const RgbImage& image) {
 }
 
 bool WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  return tool::WriteFileAtomically(path, bytes, error);
+  return ::WriteFileAtomically(path, bytes, error);
 }
 
 bool ReadBytes(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {

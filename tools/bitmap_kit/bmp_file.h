@@ -33,7 +33,7 @@ std::vector<std::uint8_t> EncodeStillPicture(const RgbImage& image);
 // An ordinary bottom-up 24-bit BMP with rows padded to four bytes, as image loaders expect.
 std::vector<std::uint8_t> EncodeBottomUpBmp(const RgbImage& image);
 
-// Writes bytes to path all at once (tools/file_output/atomic_file.h); on failure returns false and sets error.
+// Writes bytes to path all at once (file_output/atomic_file.h); on failure returns false and sets error.
 bool WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Reads a whole file; on failure returns false and sets error.

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "song.h"
+#include "file_output/atomic_file.h"
 #include "tools/command_line/command_line.h"
-#include "tools/file_output/atomic_file.h"
 #include "xm_module.h"
 
 namespace {
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   try {
     const std::vector<uint8_t> bytes = compose::SerializeModule(compose::BuildModule(kModuleBytes));
     std::string error;
-    if (!vesk::tool::WriteFileAtomically(output, bytes, error)) {
+    if (!WriteFileAtomically(output, bytes, error)) {
       std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
       return 1;
     }

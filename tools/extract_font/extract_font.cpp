@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "file_output/atomic_file.h"
 #include "tools/command_line/command_line.h"
-#include "tools/file_output/atomic_file.h"
 
 namespace {
 
@@ -66,8 +66,7 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
-  if (!vesk::tool::WriteFileAtomically(output, font.data() + kHeaderBytes, size_t{kGlyphCount} * kGlyphBytes,
-                                       error)) {
+  if (!WriteFileAtomically(output, font.data() + kHeaderBytes, size_t{kGlyphCount} * kGlyphBytes, error)) {
     std::fprintf(stderr, "extract_font: %s\n", error.c_str());
     return 1;
   }

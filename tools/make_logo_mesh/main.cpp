@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <string>
 
+#include "file_output/atomic_file.h"
 #include "tools/command_line/command_line.h"
-#include "tools/file_output/atomic_file.h"
 #include "tools/make_logo_mesh/logo_mesh.h"
 
 int main(int argc, char** argv) {
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> bytes = logo_mesh::Serialise(mesh);
 
   std::string error;
-  if (!vesk::tool::WriteFileAtomically(outputPath, bytes, error)) {
+  if (!WriteFileAtomically(outputPath, bytes, error)) {
     std::fprintf(stderr, "make_logo_mesh: %s\n", error.c_str());
     return 1;
   }
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
       obj += "f " + std::to_string(face[0] + 1) + " " + std::to_string(face[1] + 1) + " " +
              std::to_string(face[2] + 1) + "\n";
     }
-    if (!vesk::tool::WriteFileAtomically(objPath, obj.data(), obj.size(), error)) {
+    if (!WriteFileAtomically(objPath, obj.data(), obj.size(), error)) {
       std::fprintf(stderr, "make_logo_mesh: %s\n", error.c_str());
       return 1;
     }

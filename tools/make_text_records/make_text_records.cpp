@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "file_output/atomic_file.h"
 #include "tools/command_line/command_line.h"
-#include "tools/file_output/atomic_file.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
-  if (!vesk::tool::WriteFileAtomically(output, bytes.data(), bytes.size(), error)) {
+  if (!WriteFileAtomically(output, bytes.data(), bytes.size(), error)) {
     std::fprintf(stderr, "make_text_records: %s\n", error.c_str());
     return 1;
   }

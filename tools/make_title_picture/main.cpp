@@ -2,15 +2,15 @@
 #include <cstdio>
 #include <string>
 
+#include "file_output/atomic_file.h"
 #include "tools/command_line/command_line.h"
-#include "tools/file_output/atomic_file.h"
 #include "tools/make_title_picture/title_art.h"
 
 namespace {
 
 bool WriteFile(const std::string& path, const void* data, size_t size) {
   std::string error;
-  if (vesk::tool::WriteFileAtomically(path, data, size, error)) return true;
+  if (WriteFileAtomically(path, data, size, error)) return true;
   std::fprintf(stderr, "make_title_picture: %s\n", error.c_str());
   return false;
 }

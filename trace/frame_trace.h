@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/interface_block.h"
+#include "host/frame_observer.h"
 
 inline constexpr char kTraceMagic[8] = {'S', 'H', 'O', 'W', 'T', 'R', 'C', '1'};
 inline constexpr uint32_t kTraceVersion = 1;
@@ -21,14 +23,9 @@ struct TraceHeader {
   uint32_t flags;
 };
 
-struct TraceRecord {
-  uint32_t source;       // host/present_source.h
-  uint32_t timeCounter;  // when the frame was handed to PresentFrame
-  int32_t musicOrder;    // as last polled; -1 before any poll
-  const uint8_t* palette;
-  const uint8_t* frame;
-};
-
 std::array<uint8_t, kTraceHeaderBytes> EncodeTraceHeader(const TraceHeader& header);
-// The record's first kTraceRecordFieldsBytes bytes; the palette and the frame follow them as they are.
-std::array<uint8_t, kTraceRecordFieldsBytes> EncodeTraceFields(const TraceRecord& record);
+// The record's first kTraceRecordFieldsBytes bytes: who handed the frame over, the clock, the music order.
+std::array<uint8_t, kTraceRecordFieldsBytes> EncodeTraceFields(const FrameHandOver& frame);
+// The whole record of a handed-over frame, kTraceRecordBytes long: the fields, then the palette and the frame as
+// they are.
+void EncodeTraceRecord(const FrameHandOver& frame, std::vector<uint8_t>& record);

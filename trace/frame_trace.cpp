@@ -1,5 +1,5 @@
 // Encoding the frame trace's header and record fields, little-endian whatever the machine.
-#include "host/capture/frame_trace.h"
+#include "trace/frame_trace.h"
 
 #include <cstring>
 
@@ -21,10 +21,18 @@ std::array<uint8_t, kTraceHeaderBytes> EncodeTraceHeader(const TraceHeader& head
   return bytes;
 }
 
-std::array<uint8_t, kTraceRecordFieldsBytes> EncodeTraceFields(const TraceRecord& record) {
+std::array<uint8_t, kTraceRecordFieldsBytes> EncodeTraceFields(const FrameHandOver& frame) {
   std::array<uint8_t, kTraceRecordFieldsBytes> bytes{};
-  Put32(bytes.data(), record.source);
-  Put32(bytes.data() + 4, record.timeCounter);
-  Put32(bytes.data() + 8, static_cast<uint32_t>(record.musicOrder));
+  Put32(bytes.data(), frame.source);
+  Put32(bytes.data() + 4, frame.timeCounter);
+  Put32(bytes.data() + 8, static_cast<uint32_t>(frame.musicOrder));
   return bytes;
+}
+
+void EncodeTraceRecord(const FrameHandOver& frame, std::vector<uint8_t>& record) {
+  record.resize(kTraceRecordBytes);
+  const auto fields = EncodeTraceFields(frame);
+  std::memcpy(record.data(), fields.data(), fields.size());
+  std::memcpy(record.data() + kTraceRecordFieldsBytes, frame.palette, kPaletteBytes);
+  std::memcpy(record.data() + kTraceRecordFieldsBytes + kPaletteBytes, frame.frame, kFrameBytes);
 }

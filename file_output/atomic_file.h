@@ -1,8 +1,12 @@
-// Outputs written under a temporary name and given their real name only when complete.
+// Outputs that are never seen half-written: every generator's and program's file goes through here.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 // Where an output goes. A regular file or a missing name is written under a temporary name beside it and
 // renamed over it when complete; a symbolic link is followed, so the link stays and its target is replaced.
@@ -20,6 +24,25 @@ OutputTarget ChooseOutputTarget(const std::string& path);
 // "dir/name.partial.ext" for "dir/name.ext": the temporary name of an output.
 std::string TemporaryName(const std::string& path, const std::string& suffix = ".partial");
 
+// An output that something else may fill (an encoder program writes target().temporary): named by Commit,
+// its temporary removed when it is dropped uncommitted. "-" is standard output, in place.
+class PendingOutput {
+ public:
+  explicit PendingOutput(const std::string& path);  // throws std::runtime_error
+  ~PendingOutput();
+  PendingOutput(const PendingOutput&) = delete;
+  PendingOutput& operator=(const PendingOutput&) = delete;
+
+  const OutputTarget& target() const { return target_; }
+  // Renames the complete temporary to the output's name; throws std::runtime_error on failure.
+  void Commit();
+
+ private:
+  OutputTarget target_;
+  bool committed_ = false;
+};
+
+// An output written through this object.
 class PendingFile {
  public:
   // "-" is standard output. Throws std::runtime_error when the file cannot be opened.
@@ -38,8 +61,16 @@ class PendingFile {
   void Commit();
 
  private:
-  OutputTarget target_;
-  FILE* file_ = nullptr;
+  PendingOutput output_;
+  std::FILE* file_ = nullptr;
   bool seekable_ = false;
-  bool committed_ = false;
 };
+
+// The whole of an output at once: path holds its old content or all of the new. Returns false with a message
+// naming the file in error; no temporary file is left behind.
+bool WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size, std::string& error);
+
+inline bool WriteFileAtomically(const std::filesystem::path& path, const std::vector<uint8_t>& bytes,
+                                std::string& error) {
+  return WriteFileAtomically(path, bytes.data(), bytes.size(), error);
+}

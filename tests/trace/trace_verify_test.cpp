@@ -10,8 +10,10 @@
 
 #include "host/capture/capture_options.h"
 #include "host/capture/capture_session.h"
-#include "host/trace_recorder.h"
-#include "host/trace_verify.h"
+#include "host/frame_observer.h"
+#include "host/present_source.h"
+#include "trace/trace_recorder.h"
+#include "trace/trace_verify.h"
 
 namespace {
 
@@ -52,6 +54,12 @@ class TraceVerify : public ::testing::Test {
     while (std::fgets(buffer, sizeof buffer, out) != nullptr) report_ += buffer;
     std::fclose(out);
     return status;
+  }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+    return names;
   }
 
   static void Poke(const std::string& path, size_t offset, uint8_t value) {
@@ -119,10 +127,13 @@ TEST_F(TraceVerify, TheRecorderWritesEveryRecordAndNamesTheFileOnlyWhenFinished)
   for (uint32_t i = 0; i < 300; ++i) {
     palette[i % 768] = static_cast<uint8_t>(i);
     frame[i] = static_cast<uint8_t>(i * 7);
-    recorder.Record({i % 6, i * 17920, static_cast<int32_t>(i) - 1, palette.data(), frame.data()});
+    recorder.OnFrame({static_cast<PresentSource>(i % 6), i * 17920, static_cast<int32_t>(i) - 1, palette.data(),
+                      frame.data()});
   }
+  EXPECT_EQ(recorder.Records(), 300u);
   EXPECT_FALSE(fs::exists(path));
   ASSERT_TRUE(recorder.Finish({0, 0, 3}, &error)) << error;
+  EXPECT_EQ(Names(), (std::vector<std::string>{"recorded.trc"}));
   ASSERT_EQ(fs::file_size(path), kHeaderBytes + 300 * kRecordBytes);
   std::ifstream file(path, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -137,6 +148,30 @@ TEST_F(TraceVerify, TheRecorderWritesEveryRecordAndNamesTheFileOnlyWhenFinished)
   TraceRecorder nowhere;
   EXPECT_FALSE(nowhere.Open((folder_ / "no" / "such" / "folder.trc").string(), {0, 0, 0}, &error));
   EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+TEST_F(TraceVerify, ARecordingLeftUnfinishedLeavesNothing) {
+  std::vector<uint8_t> palette(768), frame(64000);
+  const FrameHandOver handOver{kSourceCore, 0, -1, palette.data(), frame.data()};
+  std::string error;
+  {
+    TraceRecorder discarded;
+    ASSERT_TRUE(discarded.Open((folder_ / "discarded.trc").string(), {0, 0, 0}, &error)) << error;
+    discarded.OnFrame(handOver);
+    discarded.Discard();
+    EXPECT_TRUE(Names().empty());
+    TraceRecorder dropped;
+    ASSERT_TRUE(dropped.Open((folder_ / "dropped.trc").string(), {0, 0, 0}, &error)) << error;
+    dropped.OnFrame(handOver);
+  }
+  EXPECT_TRUE(Names().empty());
+
+  // A full disk: the records cannot be written, and the trace is not named.
+  TraceRecorder full;
+  ASSERT_TRUE(full.Open("/dev/full", {0, 0, 0}, &error)) << error;
+  for (int i = 0; i < 40; ++i) full.OnFrame(handOver);
+  EXPECT_FALSE(full.Finish({0, 0, 0}, &error));
+  EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
 }
 
 }  // namespace

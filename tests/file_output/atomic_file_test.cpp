@@ -1,14 +1,17 @@
-// The generators' atomic output: the target holds its old content or all of the new, never a part.
-#include "tools/file_output/atomic_file.h"
+// The atomic output: the target holds its old content or all of the new, never a part; links are followed and
+// pipes written in place.
+#include "file_output/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -24,8 +27,8 @@ class AtomicFile : public ::testing::Test {
     std::ofstream(dir / "out.bin") << "old content";
   }
   void TearDown() override { fs::remove_all(dir); }
-  std::string Content() const {
-    std::ifstream in(dir / "out.bin", std::ios::binary);
+  std::string Content(const char* name = "out.bin") const {
+    std::ifstream in(dir / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   size_t Files() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
@@ -34,7 +37,7 @@ class AtomicFile : public ::testing::Test {
 
 TEST_F(AtomicFile, ReplacesTheWholeFile) {
   std::string error;
-  ASSERT_TRUE(vesk::tool::WriteFileAtomically(dir / "out.bin", "new", 3, error)) << error;
+  ASSERT_TRUE(WriteFileAtomically(dir / "out.bin", "new", 3, error)) << error;
   EXPECT_EQ(Content(), "new");
   EXPECT_EQ(Files(), 1u);
 }
@@ -49,13 +52,35 @@ TEST_F(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingElse) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   const std::vector<uint8_t> big(100000, 7);
   std::string error;
-  const bool written = vesk::tool::WriteFileAtomically(dir / "out.bin", big, error);
+  const bool written = WriteFileAtomically(dir / "out.bin", big, error);
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, previous);
   EXPECT_FALSE(written);
   EXPECT_NE(error.find("out.bin"), std::string::npos) << error;
   EXPECT_EQ(Content(), "old content");
   EXPECT_EQ(Files(), 1u);
+}
+
+TEST_F(AtomicFile, ALinkStaysAndItsTargetIsReplaced) {
+  fs::create_symlink(dir / "out.bin", dir / "link.bin");
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(dir / "link.bin", "through the link", 16, error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir / "link.bin"));
+  EXPECT_EQ(Content(), "through the link");
+  EXPECT_EQ(Files(), 2u);
+}
+
+TEST_F(AtomicFile, APipeIsWrittenInPlaceAndStaysAPipe) {
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([this, &received] { received = Content("pipe"); });
+  std::string error;
+  const bool written = WriteFileAtomically(dir / "pipe", "piped", 5, error);
+  reader.join();
+  EXPECT_TRUE(written) << error;
+  EXPECT_EQ(received, "piped");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  EXPECT_EQ(Files(), 2u);
 }
 
 }  // namespace

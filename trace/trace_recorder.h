@@ -3,7 +3,6 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -11,22 +10,25 @@
 #include <thread>
 #include <vector>
 
-#include "host/capture/frame_trace.h"
+#include "host/frame_observer.h"
+#include "trace/frame_trace.h"
+#include "trace/trace_writer.h"
 
-class TraceRecorder {
+class TraceRecorder : public FrameObserver {
  public:
   TraceRecorder() = default;
-  ~TraceRecorder();
+  ~TraceRecorder() override;
   TraceRecorder(const TraceRecorder&) = delete;
   TraceRecorder& operator=(const TraceRecorder&) = delete;
 
-  // Creates path + ".partial", writes the header and starts the writer; false with the reason when the file cannot
-  // be created. The file takes its name only when Finish succeeds, so a trace under path is always whole.
+  // Creates the trace under a temporary name, writes the header and starts the writer; false with the reason when
+  // the file cannot be created. The file takes its name only when Finish succeeds, so a trace under path is always
+  // whole.
   bool Open(const std::string& path, const TraceHeader& header, std::string* error);
-  // Copies the record and hands it to the writer; the presenting thread never waits for the disk.
-  void Record(const TraceRecord& record);
-  // Writes what is queued, puts header in place of the one Open wrote (the choices may have been made since),
-  // closes and renames the file; false with the reason when anything was not written.
+  // Encodes the frame's record and hands it to the writer; the presenting thread never waits for the disk.
+  void OnFrame(const FrameHandOver& frame) override;
+  // Writes what is queued, puts header in place of the one Open wrote (the choices may have been made since) and
+  // names the file; false with the reason when anything was not written, and then nothing is left behind.
   bool Finish(const TraceHeader& header, std::string* error);
   // Stops the writer and removes the unfinished file.
   void Discard();
@@ -37,16 +39,13 @@ class TraceRecorder {
   void WriteLoop();
   void StopWriter();
 
-  std::string path_;
-  std::string partialPath_;
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<TraceWriter> file_;
   std::thread writer_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Block> queue_;  // encoded records waiting for the writer
   std::vector<Block> spare_; // written blocks kept for reuse, so that steady recording does not allocate
   bool closing_ = false;
-  bool failed_ = false;      // written by the writer under mutex_
-  std::string failure_;
+  std::string failure_;      // the first write's failure, set by the writer under mutex_
   uint64_t records_ = 0;
 };

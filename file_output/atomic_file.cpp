@@ -1,0 +1,115 @@
+// Outputs under temporary names, renamed when complete, so no partial file looks finished.
+#include "file_output/atomic_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/private_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kBufferBytes = 1 << 20;
+constexpr const char* kStandardOutput = "standard output";
+
+std::runtime_error WriteError(const OutputTarget& target) {
+  return std::runtime_error("cannot write " + target.path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+std::string TemporaryName(const std::string& path, const std::string& suffix) {
+  const fs::path p(path);
+  return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
+}
+
+OutputTarget ChooseOutputTarget(const std::string& path) {
+  std::error_code error;
+  const fs::file_status link = fs::symlink_status(path, error);
+  if (error && link.type() != fs::file_type::not_found) throw std::runtime_error("cannot look at " + path + ": " + error.message());
+  OutputTarget target;
+  target.path = path;
+  if (fs::is_symlink(link)) {
+    const fs::path resolved = fs::weakly_canonical(path, error);
+    if (error) throw std::runtime_error("cannot follow the link " + path + ": " + error.message());
+    target.path = resolved.string();
+  }
+  const fs::file_status status = fs::status(target.path, error);
+  if (fs::is_directory(status)) throw std::runtime_error("cannot write " + path + ": it is a folder");
+  target.inPlace = fs::exists(status) && !fs::is_regular_file(status);
+  target.temporary = target.inPlace ? target.path : TemporaryName(target.path);
+  return target;
+}
+
+PendingOutput::PendingOutput(const std::string& path)
+    : target_(path == "-" ? OutputTarget{kStandardOutput, kStandardOutput, true} : ChooseOutputTarget(path)) {}
+
+PendingOutput::~PendingOutput() {
+  if (committed_ || target_.inPlace) return;
+  std::error_code ignored;
+  fs::remove(target_.temporary, ignored);
+}
+
+void PendingOutput::Commit() {
+  // std::filesystem::rename replaces an existing file everywhere; std::rename does not on Windows.
+  if (!target_.inPlace) {
+    std::error_code error;
+    fs::rename(target_.temporary, target_.path, error);
+    if (error) throw std::runtime_error("cannot create " + target_.path + ": " + error.message());
+  }
+  committed_ = true;
+}
+
+PendingFile::PendingFile(const std::string& path) : output_(path) {
+  const OutputTarget& target = output_.target();
+  if (path == "-") {
+    file_ = stdout;
+  } else {
+    file_ = platform::OpenPrivateFileForWriting(target.temporary.c_str());
+    if (file_ == nullptr) {
+      throw std::runtime_error("cannot write " + target.path + ": cannot open " + target.temporary + ": " +
+                               std::strerror(errno));
+    }
+    std::setvbuf(file_, nullptr, _IOFBF, kBufferBytes);
+  }
+  seekable_ = std::fseek(file_, 0, SEEK_CUR) == 0;
+}
+
+PendingFile::~PendingFile() {
+  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+}
+
+void PendingFile::Write(const void* data, size_t bytes) {
+  if (bytes != 0 && std::fwrite(data, 1, bytes, file_) != bytes) throw WriteError(output_.target());
+}
+
+void PendingFile::Seek(long offset) {
+  if (std::fseek(file_, offset, SEEK_SET) != 0) throw WriteError(output_.target());
+}
+
+void PendingFile::Commit() {
+  std::FILE* file = file_;
+  file_ = nullptr;
+  if (file == stdout) {
+    if (std::fflush(stdout) != 0) throw WriteError(output_.target());
+  } else {
+    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
+    if (std::fclose(file) != 0 || !flushed) throw WriteError(output_.target());
+  }
+  output_.Commit();
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size, std::string& error) {
+  try {
+    PendingFile file(path.string());
+    file.Write(data, size);
+    file.Commit();
+    return true;
+  } catch (const std::runtime_error& e) {
+    error = e.what();
+    return false;
+  }
+}
