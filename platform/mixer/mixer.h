@@ -27,8 +27,6 @@ class Mixer : public MusicPlayer {
 
   explicit Mixer(AudioOutput& output, Trace trace = nullptr);
   ~Mixer() override;
-  Mixer(const Mixer&) = delete;
-  Mixer& operator=(const Mixer&) = delete;
 
   // Opens the output beside the rest of start-up: probing sound drivers can take a good part of a second. Where
   // none opens, says so in one line on standard error and renders and discards in real time instead, so that the

@@ -1,12 +1,39 @@
-// What the SDL backend's files share: the window system's help and the event trace.
+// What the SDL backend's files share: pixel layouts and modes, the ticker's schedule, the window system's help and
+// the event trace.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/video.h"
 
 namespace sdlbackend {
+
+// The bits a pixel occupies (a 32-bit pixel with 24 bits of colour counts 32; 5-5-5 counts 16) and its masks.
+platform::PixelLayout DescribeFormat(uint32_t sdlFormat);
+// The streaming-texture format whose memory layout is what the host packs for a surface of this layout:
+// 32 bits blue-green-red-unused, 24 bits blue-green-red, 16 bits 5-5-5 when green sits at bits 5 to 9, else 5-6-5.
+uint32_t PackingTextureFormat(const platform::PixelLayout& layout);
+
+struct ModeEntry {
+  SDL_DisplayMode mode;
+  platform::PixelLayout layout;
+};
+// The display's modes as the video device offers them: once per size and pixel layout. SDL lists a mode again
+// for each refresh rate, fastest first; the first one stays (sdl_pixel_format.cpp).
+std::vector<ModeEntry> DistinctModes(const std::vector<SDL_DisplayMode>& modes);
+
+// The first deadline after served, on served's grid, that is still ahead of now. A period that ended while the
+// ticker was late is not made up: the ticker counts periods delivered, not time elapsed.
+template <typename TimePoint, typename Duration>
+TimePoint NextPeriodDeadline(TimePoint served, TimePoint now, Duration period) {
+  TimePoint next = served + period;
+  if (next <= now) next += ((now - next) / period + 1) * period;
+  return next;
+}
 
 // The window system's id of a window (X11), 0 when there is none; and the id of the window a system event says was
 // destroyed, 0 for any other event (sdl_window_system.cpp).

@@ -1,5 +1,5 @@
 // Depth and masks of SDL pixel formats, the packing texture of a surface, and the display's distinct modes.
-#include "platform/sdl/sdl_pixel_format.h"
+#include "platform/sdl/sdl_internal.h"
 
 namespace sdlbackend {
 
@@ -9,7 +9,8 @@ namespace {
 constexpr uint32_t kFiveBitGreenMask = 0x3E0;
 
 bool SameLayout(const platform::PixelLayout& a, const platform::PixelLayout& b) {
-  return a.bitsPerPixel == b.bitsPerPixel && a.redMask == b.redMask && a.greenMask == b.greenMask && a.blueMask == b.blueMask;
+  return a.bitsPerPixel == b.bitsPerPixel && a.redMask == b.redMask && a.greenMask == b.greenMask &&
+         a.blueMask == b.blueMask;
 }
 
 }  // namespace
@@ -27,12 +28,12 @@ platform::PixelLayout DescribeFormat(uint32_t sdlFormat) {
   return {static_cast<int32_t>(SDL_BYTESPERPIXEL(sdlFormat) * 8), red, green, blue};
 }
 
-uint32_t PackingTextureFormat(const platform::PixelLayout& format) {
-  switch (format.bitsPerPixel) {
+uint32_t PackingTextureFormat(const platform::PixelLayout& layout) {
+  switch (layout.bitsPerPixel) {
     case 24:
       return SDL_PIXELFORMAT_BGR24;
     case 16:
-      return format.greenMask == kFiveBitGreenMask ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+      return layout.greenMask == kFiveBitGreenMask ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     default:
       // 32 bits, and any depth the host writes nothing into.
       return SDL_PIXELFORMAT_RGB888;

@@ -26,10 +26,7 @@ void TraceEvent(const char* event);
 // streaming texture the host packs into, stretched by the renderer when presented.
 class SdlVideo : public VideoDevice, public EventSource {
  public:
-  SdlVideo() = default;
   ~SdlVideo() override;
-  SdlVideo(const SdlVideo&) = delete;
-  SdlVideo& operator=(const SdlVideo&) = delete;
 
   // VideoDevice (sdl_video.cpp).
   VideoStatus Create() override;
@@ -95,10 +92,7 @@ class SdlVideo : public VideoDevice, public EventSource {
 // The tick on a thread of its own, on a fixed grid of deadlines; a period missed while late is not made up.
 class ThreadTicker : public Ticker {
  public:
-  ThreadTicker() = default;
   ~ThreadTicker() override { Stop(); }
-  ThreadTicker(const ThreadTicker&) = delete;
-  ThreadTicker& operator=(const ThreadTicker&) = delete;
   bool Start(int32_t periodMs, std::function<void()> tick) override;
   void Stop() override;
 

@@ -146,7 +146,8 @@ RendererPtr RendererProbe::CreateRenderer(SDL_Window* window) {
   // A 320 x 200 picture stretched once per frame is light work for the software renderer, which draws straight
   // into the window through shared memory; GL on a CPU rasteriser would cost more than the show itself.
   RendererPtr renderer = NewRenderer(window, "software", 0);
-  TraceChoice(renderer.get(), gl.empty() ? "no GL context could be made" : "GL_RENDERER " + gl + " rasterises on the CPU");
+  TraceChoice(renderer.get(),
+              gl.empty() ? "no GL context could be made" : "GL_RENDERER " + gl + " rasterises on the CPU");
   return renderer;
 }
 
@@ -154,7 +155,8 @@ ReadBack ReadOutput(SDL_Renderer* renderer) {
   ReadBack readBack;
   if (SDL_GetRendererOutputSize(renderer, &readBack.width, &readBack.height) != 0) return readBack;
   readBack.pixels.assign(static_cast<size_t>(readBack.width) * readBack.height * 4, 0);
-  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, readBack.pixels.data(), readBack.width * 4) != 0) {
+  uint8_t* pixels = readBack.pixels.data();
+  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, pixels, readBack.width * 4) != 0) {
     readBack.pixels.clear();
   }
   return readBack;

@@ -1,7 +1,6 @@
 // The ticker on a thread of its own, and SDL's audio device as the mixer's output.
 #include <chrono>
 
-#include "platform/sdl/periodic_schedule.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/sdl/sdl_internal.h"
-#include "platform/sdl/sdl_pixel_format.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace platform {
@@ -21,11 +20,11 @@ bool IsVirtualDriver(const char* driver) {
 
 // The host's message box names only the failing step; the cause goes to standard error beside it.
 void SayDisplayFails(const std::string& reason) {
-  const char* x = SDL_getenv("DISPLAY");
-  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-  const std::string name = x != nullptr && x[0] != '\0'                  ? std::string("\"") + x + "\" (DISPLAY)"
-                           : wayland != nullptr && wayland[0] != '\0' ? std::string("\"") + wayland + "\" (WAYLAND_DISPLAY)"
-                                                                      : "none named (DISPLAY and WAYLAND_DISPLAY are not set)";
+  std::string name = "none named (DISPLAY and WAYLAND_DISPLAY are not set)";
+  for (const char* variable : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+    const char* value = SDL_getenv(variable);
+    if (value != nullptr && value[0] != '\0') name = std::string("\"") + value + "\" (" + variable + ")";
+  }
   std::fprintf(stderr, "vesk: the display %s cannot be opened: %s\n", name.c_str(), reason.c_str());
 }
 

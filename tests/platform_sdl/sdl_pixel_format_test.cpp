@@ -1,5 +1,5 @@
 // Pixel formats between SDL and the video device: depths as the display counts them, packing textures, modes.
-#include "platform/sdl/sdl_pixel_format.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #endif
 
 #include "display/pixel_conversion.h"
-#include "platform/sdl/sdl_pixel_format.h"
+#include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace {
@@ -127,7 +127,9 @@ TEST_P(SdlReadBack, TheDevicePresentsThePictureInPlaceBetweenBlackBars) {
   ASSERT_TRUE(video.Create().ok());
   platform::VideoMode desktop;
   ASSERT_TRUE(video.CurrentMode(desktop).ok());
-  if (!video.OpenWindowed({"ReadBack", kWindowWidth, kWindowHeight}).ok()) GTEST_SKIP() << "no " << GetParam() << " renderer here";
+  if (!video.OpenWindowed({"ReadBack", kWindowWidth, kWindowHeight}).ok()) {
+    GTEST_SKIP() << "no " << GetParam() << " renderer here";
+  }
   platform::WorkTarget target;
   ASSERT_EQ(video.Lock(target), platform::Access::kOk);
   const std::vector<uint8_t> expanded = ExpandedPicture();
@@ -154,8 +156,9 @@ TEST_P(SdlReadBack, EveryLayoutsTextureShowsItsColours) {
     const std::vector<uint8_t> expanded = ExpandedPicture();
     for (const Layout& layout : kLayouts) {
       SCOPED_TRACE(layout.name);
-      const sdlbackend::TexturePtr texture(SDL_CreateTexture(renderer.get(), sdlbackend::PackingTextureFormat(layout.layout),
-                                                             SDL_TEXTUREACCESS_STREAMING, 320, 200));
+      const uint32_t format = sdlbackend::PackingTextureFormat(layout.layout);
+      const sdlbackend::TexturePtr texture(
+          SDL_CreateTexture(renderer.get(), format, SDL_TEXTUREACCESS_STREAMING, 320, 200));
       ASSERT_NE(texture, nullptr);
       void* pixels = nullptr;
       int pitch = 0;

@@ -62,7 +62,9 @@ TEST(SdlAudioOutput, RendersWhileOpenAndNotAfterClosing) {
   }).join();
   ASSERT_TRUE(opened) << why;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (frames.load() < 4096 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(milliseconds(5));
+  while (frames.load() < 4096 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(5));
+  }
   EXPECT_GE(frames.load(), 4096u);
   output.Close();
   const size_t closed = frames.load();
