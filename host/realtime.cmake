@@ -1,13 +1,6 @@
-# The real-time program: the host over the SDL backend, with the GTK launch dialog; and what installs it.
-pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
-
-add_library(vesk_launch_dialog STATIC launch_dialog_model.cpp launch_options.cpp launch_dialog_gtk.cpp)
-target_include_directories(vesk_launch_dialog PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(vesk_launch_dialog PUBLIC PkgConfig::GTK3 vesk_platform_resources)
-
+# The real-time program: the host over the SDL backend, the mixer and the GTK launch view; and what installs it.
 add_executable(vesk vesk_main.cpp)
-find_package(CLI11 CONFIG REQUIRED)
-target_link_libraries(vesk PRIVATE vesk_launch_dialog vesk_frame_trace CLI11::CLI11)
+target_link_libraries(vesk PRIVATE vesk_command_line vesk_frame_trace vesk_platform_mixer vesk_platform_gtk)
 vesk_link_host(vesk vesk_platform_sdl)
 
 include(GNUInstallDirs)

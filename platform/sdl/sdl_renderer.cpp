@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/sdl/sdl_internal.h"
@@ -21,19 +20,6 @@ namespace {
 
 constexpr int kProbeTimeoutMs = 3000;
 constexpr size_t kMaxRendererName = 256;
-
-struct Probe {
-  bool started = false;
-  bool answered = false;
-  pid_t child = -1;
-  int pipe = -1;
-  std::string glRenderer;  // empty when no GL context could be made
-};
-
-Probe& TheProbe() {
-  static Probe probe;
-  return probe;
-}
 
 const char* RequestedDriver() {
   const char* driver = SDL_getenv("SDL_RENDER_DRIVER");
@@ -61,55 +47,17 @@ bool IsGlDriver(const char* driver) { return driver != nullptr && std::strncmp(d
   _exit(0);
 }
 
-void AwaitProbe() {
-  Probe& probe = TheProbe();
-  if (!probe.started || probe.answered) return;
-  probe.answered = true;
-  char buffer[kMaxRendererName];
-  size_t length = 0;
-  pollfd readable{probe.pipe, POLLIN, 0};
-  const Uint64 deadline = SDL_GetTicks64() + kProbeTimeoutMs;
-  for (;;) {
-    const int left = static_cast<int>(std::max<Sint64>(0, static_cast<Sint64>(deadline - SDL_GetTicks64())));
-    if (poll(&readable, 1, left) <= 0) {
-      kill(probe.child, SIGKILL);
-      Trace("gl-probe timed-out");
-      break;
-    }
-    const ssize_t got = read(probe.pipe, buffer + length, sizeof buffer - length);
-    if (got <= 0) break;
-    length += static_cast<size_t>(got);
-    if (length == sizeof buffer) break;
-  }
-  close(probe.pipe);
-  waitpid(probe.child, nullptr, 0);
-  probe.glRenderer.assign(buffer, length);
-}
-
-// A program that ends before it needed the answer (the dialog's "Exit") leaves no probe behind.
-void EndProbe() {
-  Probe& probe = TheProbe();
-  if (!probe.started || probe.answered) return;
-  probe.answered = true;
-  kill(probe.child, SIGKILL);
-  close(probe.pipe);
-  waitpid(probe.child, nullptr, 0);
-}
-
-RendererPtr CreateRenderer(SDL_Window* window, const char* driver, Uint32 flags) {
+RendererPtr NewRenderer(SDL_Window* window, const char* driver, Uint32 flags) {
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, driver);
-  RendererPtr renderer(SDL_CreateRenderer(window, -1, flags));
-  return renderer;
+  return RendererPtr(SDL_CreateRenderer(window, -1, flags));
 }
 
 void TraceChoice(SDL_Renderer* renderer, const std::string& why) {
-  if (!TraceEnabled() || renderer == nullptr) return;
   SDL_RendererInfo info;
-  if (SDL_GetRendererInfo(renderer, &info) != 0) return;
+  if (!TraceEnabled() || renderer == nullptr || SDL_GetRendererInfo(renderer, &info) != 0) return;
   // The software renderer never waits for the display, whatever it reports.
   const bool vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0 && std::strcmp(info.name, "software") != 0;
-  const std::string event = std::string("renderer ") + info.name + (vsync ? " vsync" : " paced") + ": " + why;
-  Trace(event.c_str());
+  Trace((std::string("renderer ") + info.name + (vsync ? " vsync" : " paced") + ": " + why).c_str());
 }
 
 }  // namespace
@@ -123,9 +71,15 @@ bool IsSoftwareRasteriser(const std::string& glRenderer) {
   return false;
 }
 
-void StartRendererProbe() {
-  Probe& probe = TheProbe();
-  if (probe.started || RequestedDriver() != nullptr) return;
+RendererProbe::~RendererProbe() {
+  if (!started_ || answered_) return;
+  kill(child_, SIGKILL);
+  close(pipe_);
+  waitpid(child_, nullptr, 0);
+}
+
+void RendererProbe::Start() {
+  if (started_ || RequestedDriver() != nullptr) return;
   int fds[2];
   if (pipe(fds) != 0) return;
   const pid_t child = fork();
@@ -138,30 +92,52 @@ void StartRendererProbe() {
     close(fds[0]);
     return;
   }
-  probe.started = true;
-  probe.child = child;
-  probe.pipe = fds[0];
-  std::atexit(EndProbe);
+  started_ = true;
+  child_ = child;
+  pipe_ = fds[0];
 }
 
-bool WantsGlWindow() {
+void RendererProbe::Await() {
+  if (!started_ || answered_) return;
+  answered_ = true;
+  char buffer[kMaxRendererName];
+  size_t length = 0;
+  pollfd readable{pipe_, POLLIN, 0};
+  const Uint64 deadline = SDL_GetTicks64() + kProbeTimeoutMs;
+  for (;;) {
+    const int left = static_cast<int>(std::max<Sint64>(0, static_cast<Sint64>(deadline - SDL_GetTicks64())));
+    if (poll(&readable, 1, left) <= 0) {
+      kill(child_, SIGKILL);
+      Trace("gl-probe timed-out");
+      break;
+    }
+    const ssize_t got = read(pipe_, buffer + length, sizeof buffer - length);
+    if (got <= 0) break;
+    length += static_cast<size_t>(got);
+    if (length == sizeof buffer) break;
+  }
+  close(pipe_);
+  waitpid(child_, nullptr, 0);
+  glRenderer_.assign(buffer, length);
+}
+
+bool RendererProbe::WantsGlWindow() {
   if (const char* driver = RequestedDriver()) return IsGlDriver(driver);
-  AwaitProbe();
-  const std::string& gl = TheProbe().glRenderer;
-  return !gl.empty() && !IsSoftwareRasteriser(gl);
+  Await();
+  return !glRenderer_.empty() && !IsSoftwareRasteriser(glRenderer_);
 }
 
-RendererPtr CreateShowRenderer(SDL_Window* window) {
+RendererPtr RendererProbe::CreateRenderer(SDL_Window* window) {
   if (const char* driver = RequestedDriver()) {
-    RendererPtr renderer = CreateRenderer(window, driver, SDL_RENDERER_PRESENTVSYNC);
-    if (renderer == nullptr) renderer = CreateRenderer(window, driver, 0);
+    RendererPtr renderer = NewRenderer(window, driver, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer == nullptr) renderer = NewRenderer(window, driver, 0);
     TraceChoice(renderer.get(), std::string("SDL_RENDER_DRIVER=") + driver);
     return renderer;
   }
-  AwaitProbe();
-  const std::string& gl = TheProbe().glRenderer;
+  Await();
+  const std::string& gl = glRenderer_;
   if (!gl.empty() && !IsSoftwareRasteriser(gl)) {
-    RendererPtr renderer = CreateRenderer(window, "opengl", SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    RendererPtr renderer = NewRenderer(window, "opengl", SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (renderer != nullptr) {
       TraceChoice(renderer.get(), "GL_RENDERER " + gl + " is hardware; presents wait for the vertical blank");
       return renderer;
@@ -169,9 +145,21 @@ RendererPtr CreateShowRenderer(SDL_Window* window) {
   }
   // A 320 x 200 picture stretched once per frame is light work for the software renderer, which draws straight
   // into the window through shared memory; GL on a CPU rasteriser would cost more than the show itself.
-  RendererPtr renderer = CreateRenderer(window, "software", 0);
-  TraceChoice(renderer.get(), gl.empty() ? "no GL context could be made" : "GL_RENDERER " + gl + " rasterises on the CPU");
+  RendererPtr renderer = NewRenderer(window, "software", 0);
+  TraceChoice(renderer.get(),
+              gl.empty() ? "no GL context could be made" : "GL_RENDERER " + gl + " rasterises on the CPU");
   return renderer;
+}
+
+ReadBack ReadOutput(SDL_Renderer* renderer) {
+  ReadBack readBack;
+  if (SDL_GetRendererOutputSize(renderer, &readBack.width, &readBack.height) != 0) return readBack;
+  readBack.pixels.assign(static_cast<size_t>(readBack.width) * readBack.height * 4, 0);
+  uint8_t* pixels = readBack.pixels.data();
+  if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, pixels, readBack.width * 4) != 0) {
+    readBack.pixels.clear();
+  }
+  return readBack;
 }
 
 }  // namespace sdlbackend

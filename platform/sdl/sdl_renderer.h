@@ -1,11 +1,14 @@
 // Choosing and creating the show's renderer: accelerated, presenting on the vertical blank, where the GL driver is
-// hardware; SDL's software renderer, spaced by the frame pacer, where GL would rasterise on the CPU.
+// hardware; SDL's software renderer, spaced by the frame pacer, where GL would rasterise on the CPU. And reading
+// back what a renderer drew.
 #pragma once
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sdlbackend {
 
@@ -22,17 +25,42 @@ using TexturePtr = std::unique_ptr<SDL_Texture, TextureDeleter>;
 // the like).
 bool IsSoftwareRasteriser(const std::string& glRenderer);
 
-// Asks, in a short-lived child process, which GL driver this display would give; called once before the video
-// starts, so that the answer is ready by the time the show window is made and costs the program nothing. Does
-// nothing when SDL_RENDER_DRIVER names the renderer.
-void StartRendererProbe();
+// Which GL driver this display would give, asked in a short-lived child process while the dialog is up, so that
+// the answer costs the program nothing: SDL's own GL probe in this process would load a whole GL driver, which
+// without a GPU costs more than the show itself. A probe still running when this goes is ended.
+class RendererProbe {
+ public:
+  RendererProbe() = default;
+  ~RendererProbe();
+  RendererProbe(const RendererProbe&) = delete;
+  RendererProbe& operator=(const RendererProbe&) = delete;
 
-// Whether the show window must be made for GL: an accelerated renderer is wanted (SDL_RENDER_DRIVER naming a GL
-// driver, or the probe having found a hardware one). Waits for the probe's answer if it has not come yet.
-bool WantsGlWindow();
+  // Before the video starts. Does nothing when SDL_RENDER_DRIVER names the renderer.
+  void Start();
+  // Whether the show window must be made for GL: SDL_RENDER_DRIVER names a GL driver, or the probe found a
+  // hardware one. Waits for the probe's answer if it has not come yet.
+  bool WantsGlWindow();
+  // The renderer for the show window, chosen as above; null when none can be made. With VESK_TRACE, says which
+  // and why.
+  RendererPtr CreateRenderer(SDL_Window* window);
 
-// The renderer for the show window, chosen as above; null when none can be made. With VESK_TRACE, says which and
-// why.
-RendererPtr CreateShowRenderer(SDL_Window* window);
+ private:
+  void Await();
+
+  bool started_ = false;
+  bool answered_ = false;
+  int child_ = -1;
+  int pipe_ = -1;
+  std::string glRenderer_;  // empty when no GL context could be made
+};
+
+// What a renderer has drawn since its last present, RGBA bytes row after row: read before presenting, as a
+// presented picture is undefined on some renderers. No pixels when it cannot be read.
+struct ReadBack {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+};
+ReadBack ReadOutput(SDL_Renderer* renderer);
 
 }  // namespace sdlbackend

@@ -2,9 +2,6 @@
 // and the errors that drawing into a window destroyed that way raises before the program has heard of it.
 #include <SDL.h>
 #include <SDL_syswm.h>
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
-#include <X11/Xatom.h>
-#endif
 
 #include <cerrno>
 #include <cstring>
@@ -12,11 +9,13 @@
 
 #include "platform/sdl/sdl_internal.h"
 
+#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
+#include <X11/Xatom.h>
+
 namespace sdlbackend {
 
 namespace {
 
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
 bool windowGone = false;
 XErrorHandler previousHandler = nullptr;
 
@@ -31,32 +30,29 @@ int IgnoreGoneWindows(Display* display, XErrorEvent* error) {
   }
   return previousHandler != nullptr ? previousHandler(display, error) : 0;
 }
-#endif
+
+// The X11 side of a window, or false when it has none.
+bool X11Info(SDL_Window* window, SDL_SysWMinfo& info) {
+  SDL_VERSION(&info.version);
+  return window != nullptr && SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11;
+}
 
 }  // namespace
 
 uint64_t SystemWindowId(SDL_Window* window) {
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE) return 0;
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
-  if (info.subsystem == SDL_SYSWM_X11) {
-    // Installed last, over whatever a toolkit set up before the show window existed.
-    static bool installed = false;
-    if (!installed) {
-      installed = true;
-      XErrorHandler mine = IgnoreGoneWindows;
-      previousHandler = XSetErrorHandler(mine);
-      if (previousHandler == mine) previousHandler = nullptr;
-    }
-    return static_cast<uint64_t>(info.info.x11.window);
+  if (!X11Info(window, info)) return 0;
+  // Installed last, over whatever a toolkit set up before the show window existed.
+  static bool installed = false;
+  if (!installed) {
+    installed = true;
+    previousHandler = XSetErrorHandler(IgnoreGoneWindows);
+    if (previousHandler == IgnoreGoneWindows) previousHandler = nullptr;
   }
-#endif
-  return 0;
+  return static_cast<uint64_t>(info.info.x11.window);
 }
 
 std::string WhyDisplayFails() {
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   const char* name = SDL_getenv("DISPLAY");
   if (name == nullptr || name[0] == '\0') return "";
   errno = 0;
@@ -68,19 +64,11 @@ std::string WhyDisplayFails() {
   // Xlib says nothing of its own; what the connection attempt left in errno is the nearest to a reason.
   return errno != 0 ? std::string("cannot connect to the X server: ") + std::strerror(errno)
                     : "the X server refused the connection";
-#else
-  return "";
-#endif
 }
 
 bool RequestFullScreenBeforeMapping(SDL_Window* window) {
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
-    return false;
-  }
-  if ((SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0) return false;
+  if (!X11Info(window, info) || (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0) return false;
   // The window manager's protocol: a state set on a window before it is mapped is taken up as it maps it.
   Display* display = info.info.x11.display;
   Atom state = XInternAtom(display, "_NET_WM_STATE", False);
@@ -88,21 +76,28 @@ bool RequestFullScreenBeforeMapping(SDL_Window* window) {
   XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(&fullScreen), 1);
   return true;
-#else
-  (void)window;
-  return false;
-#endif
 }
 
 uint64_t DestroyedSystemWindow(const SDL_SysWMmsg* message) {
-#if defined(SDL_VIDEO_DRIVER_X11) && !defined(VESK_WITHOUT_XLIB)
-  if (message != nullptr && message->subsystem == SDL_SYSWM_X11 && message->msg.x11.event.type == DestroyNotify) {
-    windowGone = true;
-    return static_cast<uint64_t>(message->msg.x11.event.xdestroywindow.window);
+  if (message == nullptr || message->subsystem != SDL_SYSWM_X11 || message->msg.x11.event.type != DestroyNotify) {
+    return 0;
   }
-#endif
-  (void)message;
-  return 0;
+  windowGone = true;
+  return static_cast<uint64_t>(message->msg.x11.event.xdestroywindow.window);
 }
 
 }  // namespace sdlbackend
+
+#else
+
+namespace sdlbackend {
+
+// Without Xlib: no ids, no requests, and nothing more said of a display that does not open.
+uint64_t SystemWindowId(SDL_Window*) { return 0; }
+std::string WhyDisplayFails() { return ""; }
+bool RequestFullScreenBeforeMapping(SDL_Window*) { return false; }
+uint64_t DestroyedSystemWindow(const SDL_SysWMmsg*) { return 0; }
+
+}  // namespace sdlbackend
+
+#endif

@@ -1,5 +1,5 @@
 // The periodic timer's deadlines: on a fixed grid, and a late period is dropped rather than made up.
-#include "platform/sdl/periodic_schedule.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <gtest/gtest.h>
 

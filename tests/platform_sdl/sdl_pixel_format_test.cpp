@@ -1,5 +1,5 @@
-// Pixel formats between SDL and the display service: depths as the display counts them, packing textures, modes.
-#include "platform/sdl/sdl_pixel_format.h"
+// Pixel formats between SDL and the video device: depths as the display counts them, packing textures, modes.
+#include "platform/sdl/sdl_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -10,29 +10,29 @@ using sdlbackend::DistinctModes;
 using sdlbackend::PackingTextureFormat;
 
 TEST(SdlPixelFormatDepth, CountsTheBitsAPixelOccupiesNotItsColourBits) {
-  const platform::PixelFormat xrgb = DescribeFormat(SDL_PIXELFORMAT_RGB888);
-  EXPECT_EQ(xrgb.bitCount, 32);
+  const platform::PixelLayout xrgb = DescribeFormat(SDL_PIXELFORMAT_RGB888);
+  EXPECT_EQ(xrgb.bitsPerPixel, 32);
   EXPECT_EQ(xrgb.redMask, 0xFF0000u);
   EXPECT_EQ(xrgb.greenMask, 0xFF00u);
   EXPECT_EQ(xrgb.blueMask, 0xFFu);
 
-  const platform::PixelFormat fiveFiveFive = DescribeFormat(SDL_PIXELFORMAT_RGB555);
-  EXPECT_EQ(fiveFiveFive.bitCount, 16);
+  const platform::PixelLayout fiveFiveFive = DescribeFormat(SDL_PIXELFORMAT_RGB555);
+  EXPECT_EQ(fiveFiveFive.bitsPerPixel, 16);
   EXPECT_EQ(fiveFiveFive.greenMask, 0x3E0u);
 
-  const platform::PixelFormat fiveSixFive = DescribeFormat(SDL_PIXELFORMAT_RGB565);
-  EXPECT_EQ(fiveSixFive.bitCount, 16);
+  const platform::PixelLayout fiveSixFive = DescribeFormat(SDL_PIXELFORMAT_RGB565);
+  EXPECT_EQ(fiveSixFive.bitsPerPixel, 16);
   EXPECT_EQ(fiveSixFive.greenMask, 0x7E0u);
 
-  const platform::PixelFormat packed24 = DescribeFormat(SDL_PIXELFORMAT_BGR24);
-  EXPECT_EQ(packed24.bitCount, 24);
+  const platform::PixelLayout packed24 = DescribeFormat(SDL_PIXELFORMAT_BGR24);
+  EXPECT_EQ(packed24.bitsPerPixel, 24);
   EXPECT_EQ(packed24.blueMask, 0xFFu);
 }
 
 TEST(SdlPixelFormatDepth, IndexedAndUnknownFormatsGetDepthsTheModeListSkips) {
-  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_INDEX8).bitCount, 8);
-  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_UNKNOWN).bitCount, 0);
-  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_YV12).bitCount, 0);
+  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_INDEX8).bitsPerPixel, 8);
+  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_UNKNOWN).bitsPerPixel, 0);
+  EXPECT_EQ(DescribeFormat(SDL_PIXELFORMAT_YV12).bitsPerPixel, 0);
 }
 
 TEST(SdlPixelFormatPacking, TextureLayoutMatchesWhatTheHostPacks) {
@@ -60,9 +60,9 @@ TEST(SdlDistinctModes, EachSizeAndLayoutOnceInTheDisplaysOrder) {
   // The first listing of a mode, its fastest rate, is the one kept.
   EXPECT_EQ(distinct[0].mode.refresh_rate, 144);
   EXPECT_EQ(distinct[1].mode.w, 1280);
-  EXPECT_EQ(distinct[1].format.bitCount, 32);
-  EXPECT_EQ(distinct[2].format.greenMask, 0x7E0u);
-  EXPECT_EQ(distinct[3].format.greenMask, 0x3E0u);
+  EXPECT_EQ(distinct[1].layout.bitsPerPixel, 32);
+  EXPECT_EQ(distinct[2].layout.greenMask, 0x7E0u);
+  EXPECT_EQ(distinct[3].layout.greenMask, 0x3E0u);
   EXPECT_TRUE(DistinctModes({}).empty());
 }
 

@@ -1,0 +1,75 @@
+// The real-time program's command line over CLI11: the options, their help, and the toolkit's own let through.
+#include "host/vesk_command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kGoOn = -1;
+constexpr int kBadOptionStatus = 2;
+
+// GTK's own options, which its initialisation takes off the command line.
+constexpr const char* kToolkitOptions[] = {"--display", "--class", "--name", "--gtk-module", "--g-fatal-warnings",
+                                           "--gtk-debug", "--gtk-no-debug", "--gdk-debug", "--gdk-no-debug"};
+
+bool IsToolkitOption(const std::string& argument) {
+  for (const char* option : kToolkitOptions) {
+    const size_t length = std::strlen(option);
+    if (argument.compare(0, length, option) == 0 && (argument.size() == length || argument[length] == '=')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int ParseVeskCommandLine(int argc, char** argv, bool toolkitOptions, VeskCommandLine& line, std::string* text) {
+  CLI::App app{
+      "Plays the show. A launch dialog offers the display modes (full screen, or \"Windowed\") and \"Nosound\";\n"
+      "\"Run Demo\" or Enter starts the show, \"Exit\" or Escape leaves. During the show, Escape or closing the\n"
+      "window ends it. --mode, --windowed and --nosound preset the dialog; with --run it is skipped.",
+      "vesk"};
+  std::string modeText;
+  app.add_flag("--run", line.preset.skipDialog, "Start the show at once, without the launch dialog");
+  app.add_option("--mode", modeText, "The display mode WxH or WxHxD (default: the desktop's mode)")
+      ->option_text("WxH[xD]");
+  app.add_flag("--windowed", line.preset.windowed, "Play in a window of the mode's size instead of full screen");
+  app.add_flag("--nosound", line.preset.nosound, "Play the music silenced");
+  app.add_flag("--stretch", line.stretch,
+               "Stretch the picture over the whole screen or window; by default it keeps its 4:3 shape, centred\n"
+               "between black bars on a screen of another shape");
+  app.add_option("--record-trace", line.tracePath,
+                 "Write the frame trace of every presented frame to FILE (docs/trace-format.md); check it with\n"
+                 "vesk-capture --verify FILE")
+      ->option_text("FILE");
+  app.footer(
+      "Exit status: 0 when the show ends or is left, 1 when the trace could not be written, 2 after a bad option.\n"
+      "Environment:\n"
+      "  VESK_TRACE=1        timestamped start-up and presentation events on standard error, and which renderer\n"
+      "                      was chosen and why; VESK_TRACE=presents also times every present\n"
+      "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
+      "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)");
+  // The toolkit's own options (--display and the like) are left for it.
+  app.allow_extras(toolkitOptions);
+  try {
+    app.parse(argc, argv);
+    for (const std::string& extra : app.remaining()) {
+      if (!IsToolkitOption(extra)) throw CLI::ExtrasError({extra});
+    }
+    if (!modeText.empty()) {
+      std::string error;
+      line.preset.mode = ParseModeRequest(modeText, &error);
+      if (!line.preset.mode) throw CLI::ValidationError("--mode", error);
+    }
+  } catch (const CLI::CallForHelp&) {
+    *text = app.help();
+    return 0;
+  } catch (const CLI::ParseError& error) {
+    *text = std::string("vesk: ") + error.what() + "\nRun with --help for the options.\n";
+    return kBadOptionStatus;
+  }
+  return kGoOn;
+}

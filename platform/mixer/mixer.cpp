@@ -1,0 +1,118 @@
+// The mixer: the module player serialised between the main thread and the output's thread.
+#include "platform/mixer/mixer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/openmpt/module_player.h"
+
+namespace platform {
+
+uint64_t FramesDue(std::chrono::steady_clock::duration elapsed, int32_t rate) {
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+  return micros <= 0 ? 0 : static_cast<uint64_t>(micros) * static_cast<uint64_t>(rate) / 1'000'000u;
+}
+
+Mixer::Mixer(AudioOutput& output, Trace trace) : output_(output), trace_(trace) {}
+
+Mixer::~Mixer() { CloseDevice(); }
+
+bool Mixer::OpenDevice() {
+  if (device_.joinable()) return false;
+  closing_ = false;
+  device_ = std::thread([this] {
+    const char* why = "unknown reason";
+    if (output_.Open(kMixRate, [this](int16_t* interleaved, size_t frames) { Render(interleaved, frames); },
+                     &why)) {
+      outputOpen_ = true;
+      return;
+    }
+    std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", why);
+    RenderUnheard();
+  });
+  return true;
+}
+
+void Mixer::CloseDevice() {
+  if (!device_.joinable()) return;
+  closing_ = true;
+  device_.join();
+  if (outputOpen_.exchange(false)) output_.Close();
+}
+
+bool Mixer::Load(std::span<const uint8_t> data) {
+  // Read on the calling thread: it takes milliseconds, and the answer is then known at once.
+  std::unique_ptr<ModulePlayer> player = ModulePlayer::Load(data.data(), data.size());
+  std::lock_guard<std::mutex> lock(mutex_);
+  player_ = std::move(player);
+  playing_ = false;
+  return player_ != nullptr;
+}
+
+bool Mixer::Play(float panSeparation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (player_ == nullptr) return false;
+  player_->SetPanSeparation(panSeparation);
+  player_->Rewind();
+  playing_ = true;
+  return true;
+}
+
+bool Mixer::SetVolume(int32_t volume) {
+  if (trace_ != nullptr) trace_(("master-volume " + std::to_string(volume)).c_str());
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (player_ == nullptr) return false;
+  player_->SetVolume(std::clamp(volume, 0, kFullVolume));
+  return true;
+}
+
+int32_t Mixer::Order() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return player_ != nullptr ? player_->CurrentOrder() : -1;
+}
+
+bool Mixer::Stop() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  playing_ = false;
+  return player_ != nullptr;
+}
+
+bool Mixer::Free() {
+  std::unique_ptr<ModulePlayer> freed;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    freed = std::move(player_);
+    playing_ = false;
+  }
+  return freed != nullptr;
+}
+
+void Mixer::Render(int16_t* interleaved, size_t frames) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!playing_) {
+    std::fill(interleaved, interleaved + frames * 2, int16_t{0});
+    return;
+  }
+  player_->Render(kMixRate, interleaved, frames);
+}
+
+void Mixer::RenderUnheard() {
+  constexpr size_t kChunkFrames = 2048;
+  constexpr auto kInterval = std::chrono::milliseconds(10);
+  std::vector<int16_t> scratch(kChunkFrames * 2);
+  const auto start = std::chrono::steady_clock::now();
+  uint64_t rendered = 0;
+  while (!closing_.load()) {
+    const uint64_t due = FramesDue(std::chrono::steady_clock::now() - start, kMixRate);
+    while (rendered < due) {
+      const auto frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kChunkFrames));
+      Render(scratch.data(), frames);
+      rendered += frames;
+    }
+    std::this_thread::sleep_for(kInterval);
+  }
+}
+
+}  // namespace platform

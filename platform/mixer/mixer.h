@@ -1,0 +1,59 @@
+// The one mixer: the show's module over libopenmpt, played through whichever audio output the platform has.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+
+#include "platform/audio_output.h"
+#include "platform/music.h"
+
+namespace platform {
+
+class ModulePlayer;
+
+// How many frames an output that started elapsed ago at rate should have rendered by now.
+uint64_t FramesDue(std::chrono::steady_clock::duration elapsed, int32_t rate);
+
+// The main thread's calls and the output's renders take turns under one lock.
+class Mixer : public MusicPlayer {
+ public:
+  // One line for the platform's event trace (VESK_TRACE); may be null.
+  using Trace = void (*)(const char* event);
+
+  explicit Mixer(AudioOutput& output, Trace trace = nullptr);
+  ~Mixer() override;
+
+  // Opens the output beside the rest of start-up: probing sound drivers can take a good part of a second. Where
+  // none opens, says so in one line on standard error and renders and discards in real time instead, so that the
+  // order still advances as if the song were heard. False when already open.
+  bool OpenDevice() override;
+  void CloseDevice() override;
+  // Replaces whatever song there was.
+  bool Load(std::span<const uint8_t> data) override;
+  bool Play(float panSeparation) override;
+  bool SetVolume(int32_t volume) override;
+  int32_t Order() override;
+  bool Stop() override;
+  bool Free() override;
+
+ private:
+  // Fills frames stereo frames: the playing song, or silence.
+  void Render(int16_t* interleaved, size_t frames);
+  void RenderUnheard();
+
+  AudioOutput& output_;
+  Trace trace_;
+  std::mutex mutex_;
+  std::unique_ptr<ModulePlayer> player_;
+  bool playing_ = false;
+  std::thread device_;  // opens the output, or renders unheard in its place until closing_
+  std::atomic<bool> closing_{false};
+  std::atomic<bool> outputOpen_{false};
+};
+
+}  // namespace platform

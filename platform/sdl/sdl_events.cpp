@@ -1,0 +1,65 @@
+// The show window's events over SDL: Escape and other keys, the close box, activation, a reset device, a window
+// destroyed by another program, and SDL's quit request (a signal) taken as closing the window.
+#include <thread>
+
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_platform.h"
+
+namespace platform {
+
+void SdlVideo::Deliver(ShowEvent event) {
+  if (sink_ != nullptr) sink_->OnEvent(event);
+}
+
+void SdlVideo::DispatchPending() {
+  SDL_Event event;
+  while (videoStarted_ && SDL_PollEvent(&event) != 0) Translate(event);
+  // The end of a frame's pump: a frame that drew nothing still keeps to the display's rate instead of spinning.
+  if (renderer_ != nullptr && !presentedSincePump_) {
+    std::this_thread::sleep_for(pacer_.WaitWithoutPresent(sdlbackend::FramePacer::Clock::now()));
+  }
+  presentedSincePump_ = false;
+}
+
+void SdlVideo::Translate(const SDL_Event& event) {
+  const Uint32 shown = window_ != nullptr ? SDL_GetWindowID(window_) : 0;
+  switch (event.type) {
+    case SDL_KEYDOWN:
+      if (shown != 0 && event.key.windowID == shown) {
+        Deliver(event.key.keysym.sym == SDLK_ESCAPE ? ShowEvent::kEscape : ShowEvent::kOtherKey);
+      }
+      break;
+    case SDL_WINDOWEVENT:
+      if (shown == 0 || event.window.windowID != shown) break;
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) Deliver(ShowEvent::kCloseRequested);
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || event.window.event == SDL_WINDOWEVENT_RESTORED) {
+        Deliver(ShowEvent::kActivated);
+      }
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST || event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+        Deliver(ShowEvent::kDeactivated);
+      }
+      break;
+    case SDL_QUIT:
+      // An interrupt or terminate signal, or the session ending: handled as closing the show window, or, with
+      // none left to close, as its end.
+      Deliver(window_ != nullptr ? ShowEvent::kCloseRequested : ShowEvent::kDestroyed);
+      break;
+    case SDL_RENDER_DEVICE_RESET: lost_ = true; break;
+    case SDL_SYSWMEVENT:
+      // Another program destroyed the window (a window manager's "destroy", xdotool windowclose): SDL goes on
+      // drawing into nothing, so the window is forgotten here, as after DestroyWindow. Its SDL record is left
+      // alone; there is no window left to give back.
+      if (const uint64_t destroyed = sdlbackend::DestroyedSystemWindow(event.syswm.msg);
+          destroyed != 0 && destroyed == systemId_ && window_ != nullptr) {
+        sdlbackend::Trace("window-destroyed-by-another-program");
+        ForgetRenderer();
+        orphan_ = window_;
+        window_ = nullptr;
+        Deliver(ShowEvent::kDestroyed);
+      }
+      break;
+    default: break;
+  }
+}
+
+}  // namespace platform

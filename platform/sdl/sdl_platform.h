@@ -1,0 +1,123 @@
+// The real-time backend over SDL2: the video device with the show window's events, the ticker and the audio output.
+#pragma once
+
+#include <SDL.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/audio_output.h"
+#include "platform/events.h"
+#include "platform/sdl/frame_pacer.h"
+#include "platform/sdl/sdl_renderer.h"
+#include "platform/ticker.h"
+#include "platform/video.h"
+
+namespace platform {
+
+// Under VESK_TRACE: one timestamped line on standard error, for measuring the program from outside.
+void TraceEvent(const char* event);
+
+// Full screen is a borderless window of the mode's size; windowed, a framed one. Either way the work surface is a
+// streaming texture the host packs into, stretched by the renderer when presented.
+class SdlVideo : public VideoDevice, public EventSource {
+ public:
+  ~SdlVideo() override;
+
+  // VideoDevice (sdl_video.cpp).
+  VideoStatus Create() override;
+  VideoStatus CurrentMode(VideoMode& desktop) override;
+  void ForEachMode(const std::function<void(const VideoMode&)>& each) override;
+  void ShowCursor(bool shown) override;
+  VideoStatus OpenFullScreen(const ShowWindowSpec& window, int32_t depth) override;
+  VideoStatus OpenWindowed(const ShowWindowSpec& window) override;
+  void ShowWindow() override;
+  void DestroyWindow() override;
+  void Release() override;
+  void MessageBox(const char* text, const char* caption, bool ownedByShowWindow) override;
+  // The presenting side (sdl_present.cpp).
+  Access Lock(WorkTarget& target) override;
+  void Unlock() override;
+  Access Present(const Rect& source, const Rect& picture) override;
+  void Restore() override;
+
+  // EventSource (sdl_events.cpp). A frame that presented nothing (the program is not active) is held here to the
+  // display's rate instead of spinning.
+  void SetSink(EventSink* sink) override { sink_ = sink; }
+  void DispatchPending() override;
+
+ protected:
+  // Between drawing a present and showing it (the tests read the picture back here).
+  virtual void OnDrawn(SDL_Renderer* renderer) { (void)renderer; }
+
+ private:
+  SDL_Window* NewWindow(const ShowWindowSpec& spec, Uint32 flags);
+  bool SwitchDisplayMode(int32_t width, int32_t height, int32_t depth);
+  // The renderer and the work texture; false (the device lost) when either cannot be made.
+  bool MakeRenderer();
+  bool MakeWorkTexture();
+  void ForgetRenderer();
+  void Deliver(ShowEvent event);
+  void Translate(const SDL_Event& event);
+
+  sdlbackend::RendererProbe probe_;
+  EventSink* sink_ = nullptr;
+  bool videoStarted_ = false;
+  bool created_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Window* orphan_ = nullptr;  // a window another program destroyed: kept only to give the display mode back
+  uint64_t systemId_ = 0;         // the window system's own id of the window (X11), 0 when unknown
+  bool fullScreen_ = false;
+  SDL_DisplayMode fullScreenMode_ = {};
+  int32_t cursorCount_ = 0;
+
+  sdlbackend::RendererPtr renderer_;
+  sdlbackend::TexturePtr work_;
+  int32_t workWidth_ = 0;
+  int32_t workHeight_ = 0;
+  PixelLayout workLayout_;
+  bool lost_ = false;
+  uint8_t* locked_ = nullptr;
+  int lockedPitch_ = 0;
+  sdlbackend::FramePacer pacer_;
+  bool presentedSincePump_ = false;
+  int32_t presents_ = 0;
+  bool pictureSeen_ = false;
+};
+
+// The tick on a thread of its own, on a fixed grid of deadlines; a period missed while late is not made up.
+class ThreadTicker : public Ticker {
+ public:
+  ~ThreadTicker() override { Stop(); }
+  bool Start(int32_t periodMs, std::function<void()> tick) override;
+  void Stop() override;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+// SDL's audio device, fed from its own thread.
+class SdlAudioOutput : public AudioOutput {
+ public:
+  SdlAudioOutput();
+  ~SdlAudioOutput() override { Close(); }
+  SdlAudioOutput(const SdlAudioOutput&) = delete;
+  SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
+  bool Open(int32_t rate, Render render, const char** why) override;
+  void Close() override;
+
+ private:
+  Render render_;
+  SDL_AudioDeviceID device_ = 0;
+  std::string why_;
+  std::thread::id owner_;  // the thread that made the output, which SDL may know
+};
+
+}  // namespace platform
