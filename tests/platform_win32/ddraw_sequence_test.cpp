@@ -76,7 +76,9 @@ class RecordingPort : public DirectDrawPort {
   }
   Result CreateSurface(DirectDraw*, Description* description, Surface** surface) override {
     std::string call = "CreateSurface flags=" + Hex(description->flags) + " caps=" + Hex(description->caps);
-    if ((description->flags & kDescBackBufferCount) != 0) call += " back=" + std::to_string(description->backBufferCount);
+    if ((description->flags & kDescBackBufferCount) != 0) {
+      call += " back=" + std::to_string(description->backBufferCount);
+    }
     if ((description->flags & kDescWidth) != 0) {
       call += " " + std::to_string(description->width) + "x" + std::to_string(description->height);
     }
