@@ -1,11 +1,13 @@
-// sound_check.exe: the Windows sound layer plays the show's module in real time, through waveOut when there is a
-// device and silently when there is none. Exits 0 when order 1 is reached about when the music says it is due.
+// sound_check.exe: the mixer over the waveOut output plays the show's module in real time, through waveOut when
+// there is a device and silently when there is none. Exits 0 when order 1 is reached about when the music says it
+// is due.
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "platform/mixer/mixer.h"
 #include "platform/resources.h"
-#include "platform/sound.h"
+#include "platform/win32/win32_services.h"
 
 namespace {
 
@@ -21,25 +23,23 @@ constexpr double kLatest = kOrderSeconds + 2.5;
 
 int main() {
   const platform::Resource module = platform::FindResource("xmfile");
-  if (!platform::SoundInit(platform::kMixRate, platform::kSoftwareChannels, platform::kSoundGlobalFocus)) {
-    std::printf("FAIL: SoundInit\n");
-    return 1;
-  }
-  platform::Song* song = platform::LoadSongMemory(module.data, module.size);
-  if (song == nullptr || !platform::SetPanSeparation(song, 0.0f) || !platform::PlaySong(song)) {
+  platform::win32::WaveOutput output;
+  platform::Mixer music(output);
+  music.OpenDevice();
+  if (module.data == nullptr || !music.Load({module.data, module.size}) || !music.Play(0.0f)) {
     std::printf("FAIL: the module does not load or play\n");
     return 1;
   }
   const Clock::time_point start = Clock::now();
   double seconds = 0;
-  while (platform::GetOrder(song) < 1 && seconds < kLatest + 1) {
+  while (music.Order() < 1 && seconds < kLatest + 1) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
   }
-  const int32_t order = platform::GetOrder(song);
-  const bool stopped = platform::StopSong(song);
-  const bool freed = platform::FreeSong(song);
-  platform::SoundClose();
+  const int32_t order = music.Order();
+  const bool stopped = music.Stop();
+  const bool freed = music.Free();
+  music.CloseDevice();
   std::printf("order %d after %.2f s (due at %.2f s)\n", order, seconds, kOrderSeconds);
   if (order < 1 || seconds < kEarliest || seconds > kLatest || !stopped || !freed) {
     std::printf("FAIL\n");
