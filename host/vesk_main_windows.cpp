@@ -2,11 +2,14 @@
 // launch dialog from the program's resources.
 #include <string>
 
+#include "core/interface_block.h"
+
 #include "host/session.h"
 #include "host/vesk_command_line.h"
 #include "platform/mixer/mixer.h"
 #include "platform/win32/ddraw_video.h"
 #include "platform/win32/win32_services.h"
+#include "trace/trace_recorder.h"
 
 // Last: windows.h renames MessageBox, which the headers above declare as the platform's own.
 #include <windows.h>
@@ -30,10 +33,16 @@ void Say(const std::string& text, bool error) {
 int main(int argc, char** argv) {
   VeskCommandLine line;
   std::string text;
-  const int status = ParseVeskCommandLine(argc, argv, false, line, &text);
-  if (status >= 0) {
-    Say(text, status != 0);
-    return status;
+  const int parsed = ParseVeskCommandLine(argc, argv, false, line, &text);
+  if (parsed >= 0) {
+    Say(text, parsed != 0);
+    return parsed;
+  }
+  TraceRecorder recorder;
+  const bool recording = !line.tracePath.empty();
+  if (recording && !StartRealTimeTrace(recorder, line.tracePath, &text)) {
+    Say(text, true);
+    return kStatusBadPreset;
   }
   platform::win32::NativePort port;
   platform::win32::DirectDrawVideo video(port);
@@ -42,6 +51,13 @@ int main(int argc, char** argv) {
   platform::Mixer music(output);
   HostSession session({video, port, ticker, music});
   session.SetPictureShape(line.stretch ? PictureShape::kStretch : PictureShape::kFourThree);
+  if (recording) session.SetObserver(&recorder);
   platform::win32::Win32LaunchView view;
-  return session.Run(view, line.preset);
+  int status = session.Run(view, line.preset);
+  if (recording) {
+    text.clear();
+    status = CompleteRealTimeTrace(recorder, status, interfaceBlock.soundOn == 0, &text);
+    if (!text.empty()) Say(text, status != 0);
+  }
+  return status;
 }

@@ -25,6 +25,6 @@ vesk_link_host(vesk-capture vesk_platform_headless)
 
 # A GUI program: no console window opens behind the dialog. The shared command line reads its options with CLI11;
 # the music is the shared mixer over the backend's waveOut output.
-add_executable(vesk WIN32 vesk_main_windows.cpp vesk_command_line.cpp)
-target_link_libraries(vesk PRIVATE vesk_platform_win32_dialog vesk_platform_mixer vesk_cli11)
+add_executable(vesk WIN32 vesk_main_windows.cpp)
+target_link_libraries(vesk PRIVATE vesk_platform_win32_dialog vesk_platform_mixer vesk_command_line vesk_frame_trace)
 vesk_link_host(vesk vesk_platform_win32)

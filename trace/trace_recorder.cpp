@@ -89,3 +89,25 @@ bool TraceRecorder::Finish(const TraceHeader& header, std::string* error) {
   file_.reset();
   return ok;
 }
+
+bool StartRealTimeTrace(TraceRecorder& recorder, const std::string& path, std::string* message) {
+  std::string error;
+  if (recorder.Open(path, {kNominalTraceFps, 0, kTraceFlagRealTime}, &error)) return true;
+  *message = "vesk: --record-trace: cannot create " + error + "\n";
+  return false;
+}
+
+int CompleteRealTimeTrace(TraceRecorder& recorder, int status, bool nosound, std::string* message) {
+  if (recorder.Records() == 0) {
+    recorder.Discard();
+    *message = "vesk: nothing was presented; no frame trace was written\n";
+    return status;
+  }
+  std::string error;
+  if (recorder.Finish({kNominalTraceFps, 0, kTraceFlagRealTime | (nosound ? kTraceFlagNosound : 0)}, &error)) {
+    return status;
+  }
+  *message = "vesk: the frame trace was not written completely: " + error + "\n";
+  constexpr int kTraceFailedStatus = 1;
+  return kTraceFailedStatus;
+}

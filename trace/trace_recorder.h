@@ -49,3 +49,13 @@ class TraceRecorder : public FrameObserver {
   std::string failure_;      // the first write's failure, set by the writer under mutex_
   uint64_t records_ = 0;
 };
+
+// A real-time trace's clock is the ticker, not simulated vertical blanks; its header names the usual rate.
+inline constexpr uint32_t kNominalTraceFps = 60;
+
+// Starts recording a real-time run into path; false with what to say in *message.
+bool StartRealTimeTrace(TraceRecorder& recorder, const std::string& path, std::string* message);
+// Ends the recording of a real-time run that ended with status: a trace without a frame (the user left in the
+// dialog) is discarded, as it would prove nothing; otherwise its header is completed. Returns status, or 1 when
+// the trace could not be written whole; *message says what the user should know, if anything.
+int CompleteRealTimeTrace(TraceRecorder& recorder, int status, bool nosound, std::string* message);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/headless/headless.h"
-#include "platform/sound.h"
+#include "platform/music.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/interface_block.h"
 #include "host/capture/capture_progress.h"
 #include "platform/interrupt.h"
-#include "platform/sound.h"
+#include "platform/music.h"
 
 namespace fs = std::filesystem;
 
