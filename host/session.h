@@ -7,6 +7,7 @@
 
 #include "display/display_mode.h"
 #include "display/presentation.h"
+#include "host/exit_status.h"
 #include "host/frame_observer.h"
 #include "host/launch_options.h"
 #include "host/music.h"
@@ -27,8 +28,7 @@ struct Platform {
 
 using ShowEntry = void (*)();
 
-inline constexpr int kStatusOk = 0;
-inline constexpr int kStatusBadPreset = 2;
+inline constexpr int kStatusBadPreset = kStatusBadOption;
 
 class HostSession : private platform::EventSink {
  public:

@@ -5,10 +5,11 @@
 
 #include <cstring>
 
+#include "host/exit_status.h"
+
 namespace {
 
 constexpr int kGoOn = -1;
-constexpr int kBadOptionStatus = 2;
 
 // GTK's own options, which its initialisation takes off the command line.
 constexpr const char* kToolkitOptions[] = {"--display", "--class", "--name", "--gtk-module", "--g-fatal-warnings",
@@ -69,7 +70,7 @@ int ParseVeskCommandLine(int argc, char** argv, bool toolkitOptions, VeskCommand
     return 0;
   } catch (const CLI::ParseError& error) {
     *text = std::string("vesk: ") + error.what() + "\nRun with --help for the options.\n";
-    return kBadOptionStatus;
+    return kStatusBadOption;
   }
   return kGoOn;
 }

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/process.h"
+#include "host/exit_status.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
     return 0;
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "vesk-capture: %s\nRun with --help for the options.\n", error.what());
-    return platform::kBadOptionStatus;
+    return kStatusBadOption;
   }
   return -1;
 }

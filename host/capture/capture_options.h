@@ -31,5 +31,5 @@ struct CaptureOptions {
 };
 
 // Reads the options. Returns -1 to go on with the capture, otherwise the status to exit with at once (0 after
-// --help, platform::kBadOptionStatus after a bad option, with its message on standard error).
+// --help, kStatusBadOption after a bad option, with its message on standard error).
 int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/openmpt/module_player.h"
-#include "platform/sound.h"
+#include "platform/music.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

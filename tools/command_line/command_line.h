@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/process.h"
-
 namespace vesk::tool {
 
-using platform::kBadOptionStatus;
+// The customary exit status of a program given options it does not understand.
+inline constexpr int kBadOptionStatus = 2;
 
 // Messages start with the program's name, as the tools' other messages do, and an option given twice
 // keeps its last value. Call before adding options: the option defaults apply only to later ones.
