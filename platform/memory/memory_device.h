@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/events.h"
@@ -25,8 +26,12 @@ struct MemoryDisplay {
   std::vector<VideoMode> modes;  // what ForEachMode reports, in order
 };
 
-// A desktop mode of width x height at 32 bits per pixel, red in the third byte, and the usual sizes at 16, 24 and
-// 32 bits up to it.
+// The layout of a display mode of depth bits per pixel (32 and 24: red 0xFF0000, green 0xFF00, blue 0xFF;
+// 16: 5-6-5); bitsPerPixel 0 for a depth the device cannot show.
+PixelLayout MemoryLayout(int32_t depth);
+
+// A desktop mode of width x height at 32 bits per pixel, and the usual sizes from 320 x 200 to 1600 x 1200 (with
+// the desktop's own) at 16, 24 and 32 bits.
 MemoryDisplay StandardMemoryDisplay(int32_t width, int32_t height);
 
 class MemoryDevice : public VideoDevice, public EventSource {
@@ -38,6 +43,8 @@ class MemoryDevice : public VideoDevice, public EventSource {
   VideoStatus CurrentMode(VideoMode& desktop) override;
   void ForEachMode(const std::function<void(const VideoMode&)>& each) override;
   void ShowCursor(bool shown) override;
+  // The window is there from the start, whichever step fails. Windowed, it is shown at once: kActivated reaches
+  // the sink before the first step, as the show window activates before the display is set up.
   VideoStatus OpenFullScreen(const ShowWindowSpec& window, int32_t depth) override;
   VideoStatus OpenWindowed(const ShowWindowSpec& window) override;
   void ShowWindow() override;
@@ -58,6 +65,8 @@ class MemoryDevice : public VideoDevice, public EventSource {
   // Whether anything looks at the screen's pixels. When nothing does, Lock answers kUnobserved and Present
   // stretches nothing.
   void SetObserved(bool observed) { observed_ = observed; }
+  // Another desktop and mode list, for the next Create.
+  void SetDisplay(MemoryDisplay display) { display_ = std::move(display); }
   // Scripted failures (the tests'): the step fails with the fault every time it is reached.
   void FailStep(VideoStep step, VideoFault fault = VideoFault::kOther);
   // The results of the next presents and locks, in order; kOk once used up.
@@ -78,15 +87,17 @@ class MemoryDevice : public VideoDevice, public EventSource {
 
  protected:
   // After a present that reached the screen; picture is where it went. The headless capture moves its clock
-  // here, the web page shows the screen, the fakes record.
+  // here, the web page shows the screen.
   virtual void OnPresented(const Rect& picture) { (void)picture; }
   // Every message box; by default one line on standard error.
   virtual void OnMessageBox(const char* text, const char* caption);
   void Deliver(ShowEvent event);
 
  private:
-  VideoStatus Step(VideoStep step);
+  VideoStatus Step(VideoStep step) const;
+  VideoStatus OpenWindow(const ShowWindowSpec& window, bool fullScreen);
   void OpenSurfaces(int32_t width, int32_t height, const PixelLayout& layout);
+  void Stretch(const Rect& source, const Rect& picture);
 
   MemoryDisplay display_;
   EventSink* sink_ = nullptr;
@@ -97,12 +108,17 @@ class MemoryDevice : public VideoDevice, public EventSource {
   bool observed_ = true;
   bool created_ = false;
   bool window_ = false;
+  bool activated_ = false;
   bool fullScreen_ = false;
   bool surfaces_ = false;
   std::string title_;
   int32_t cursorCount_ = 0;
   MemorySurface screen_;
   MemorySurface work_;
+  // Source column and row of each picture column and row, kept while the sizes stay the same.
+  int32_t mapSizes_[4] = {-1, -1, -1, -1};  // source width and height, picture width and height
+  std::vector<int32_t> columns_;
+  std::vector<int32_t> rows_;
 };
 
 }  // namespace platform
