@@ -35,5 +35,5 @@ foreach(line IN LISTS lines)
     string(APPEND fields "  ],\n")
   endif()
 endforeach()
-file(WRITE ${OUTPUT} "// Generated from platform/launch_layout.h by web/launch_layout.cmake: the launch dialog's and About "
-                     "box's\n// texts and geometry, in dialog units.\n'use strict';\n\nconst VeskLayout = {\n${fields}};\n")
+file(WRITE ${OUTPUT} "// Generated from platform/launch_layout.h by web/launch_layout.cmake: the launch dialog's "
+  "and About box's\n// texts and geometry, in dialog units.\n'use strict';\n\nconst VeskLayout = {\n${fields}};\n")

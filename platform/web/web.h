@@ -48,6 +48,7 @@ class WebVideo : public MemoryDevice {
 
  private:
   WebTicker& ticker_;
+  bool shown_ = false;  // the page shows the show box
   std::vector<uint8_t> rgba_;
 };
 

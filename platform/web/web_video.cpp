@@ -2,7 +2,6 @@
 // and 20 ms periods of the page's monotonic clock delivered after each presented frame.
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "platform/web/web.h"
@@ -33,15 +32,14 @@ constexpr int kInputNone = 0;
 constexpr int kInputEscape = 1;
 constexpr int kInputLeftFullScreen = 2;
 
-// Canvas pixels are 32-bit; the page's modes are all of this one layout.
-constexpr PixelLayout kLayout32 = {32, 0xFF0000, 0xFF00, 0xFF};
-
 // Canvas sizes of the page's 4:3 box; the picture keeps that shape whatever the size.
 constexpr int32_t kOfferedSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {960, 720}, {1024, 768}, {1280, 960}};
 
+// Canvas pixels are 32-bit: the page's modes all have that one depth.
 MemoryDisplay PageDisplay() {
-  MemoryDisplay display{{vesk_web_screen_width(), vesk_web_screen_height(), kLayout32}, {}};
-  for (const auto& size : kOfferedSizes) display.modes.push_back({size[0], size[1], kLayout32});
+  const PixelLayout layout = MemoryLayout(32);
+  MemoryDisplay display{{vesk_web_screen_width(), vesk_web_screen_height(), layout}, {}};
+  for (const auto& size : kOfferedSizes) display.modes.push_back({size[0], size[1], layout});
   return display;
 }
 
@@ -70,14 +68,17 @@ WebVideo::WebVideo(WebTicker& ticker) : MemoryDevice(PageDisplay()), ticker_(tic
 // The page is the program's one window: it stays active while the show runs. (A hidden page simply gets no
 // animation frames, so the show waits rather than running unseen.)
 void WebVideo::ShowWindow() {
-  if (WindowOpen()) vesk_web_show(FullScreen() ? 1 : 0, Title().c_str());
+  if (WindowOpen() && !shown_) {
+    shown_ = true;
+    vesk_web_show(FullScreen() ? 1 : 0, Title().c_str());
+  }
   MemoryDevice::ShowWindow();
 }
 
 void WebVideo::DestroyWindow() {
-  const bool open = WindowOpen();
   MemoryDevice::DestroyWindow();
-  if (open) vesk_web_hide();
+  if (shown_) vesk_web_hide();
+  shown_ = false;
 }
 
 void WebVideo::DispatchPending() {
@@ -91,26 +92,24 @@ void WebVideo::DispatchPending() {
 
 void WebVideo::OnPresented(const Rect& picture) {
   vesk_web_next_frame();
+  // The picture lies inside the screen (the memory device presents nothing else); the page stretches the canvas
+  // to its 4:3 box.
   const MemorySurface& screen = Screen();
-  const int32_t left = std::max(picture.left, 0);
-  const int32_t top = std::max(picture.top, 0);
-  const int32_t width = std::min(picture.right, screen.width) - left;
-  const int32_t height = std::min(picture.bottom, screen.height) - top;
-  if (width > 0 && height > 0) {
-    rgba_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    uint8_t* out = rgba_.data();
-    for (int32_t y = top; y < top + height; ++y) {
-      const uint8_t* in = screen.bytes.data() + static_cast<size_t>(y) * screen.pitch + static_cast<size_t>(left) * 4;
-      for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
-        // Memory order of the 32-bit layout: blue, green, red, unused.
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-        out[3] = 255;
-      }
+  const int32_t width = picture.right - picture.left;
+  const int32_t height = picture.bottom - picture.top;
+  rgba_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  uint8_t* out = rgba_.data();
+  for (int32_t y = picture.top; y < picture.bottom; ++y) {
+    const uint8_t* in = screen.bytes.data() + static_cast<size_t>(y) * screen.pitch + picture.left * 4;
+    for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
+      // Memory order of the 32-bit layout: blue, green, red, unused.
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = 255;
     }
-    vesk_web_draw(rgba_.data(), width, height);
   }
+  vesk_web_draw(rgba_.data(), width, height);
   ticker_.DeliverDue();
 }
 
