@@ -13,7 +13,7 @@ foreach(prefix VESK_OPENMPT_PREFIX VESK_PNG_PREFIX)
   endif()
 endforeach()
 
-# The core and the host throw and catch (the end of the program is an exception in the headless backend).
+# The session unwinds a quit from the frame boundary to its Run with an exception.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the show's web page with emscripten and writes it to dist/web/: index.html, page.js, page.css, logo.bmp,
-# vesk.js and vesk.wasm (the program), vesk-worklet.js (the audio worklet with its module player). Also builds
-# the wasm vesk-capture (<build>/host/vesk-capture.js, run with node) that checks the web build's exactness.
+# Builds the show's web page with emscripten and writes it to dist/web/: index.html, page.js, page.css,
+# launch_layout.js (the launch form's texts and geometry), logo.bmp, vesk.js and vesk.wasm (the program),
+# vesk-worklet.js (the audio worklet with its module player). Also builds the wasm vesk-capture
+# (<build>/host/vesk-capture.js, run with node) that checks the web build's exactness.
 #
 #   scripts/build-web.sh            # build folder build-wasm (VESK_WEB_BUILD=... to change), dist/web
 #
@@ -33,7 +34,7 @@ cmake --build "$build" -j"$jobs"
 dist=$root/dist/web
 rm -rf "$dist"
 mkdir -p "$dist"
-for f in index.html page.js page.css logo.bmp vesk.js vesk.wasm vesk-worklet.js; do
+for f in index.html page.js page.css launch_layout.js logo.bmp vesk.js vesk.wasm vesk-worklet.js; do
   cp "$build/web/$f" "$dist/$f"
 done
 echo "build-web: $dist, $(du -cb "$dist"/* | tail -1 | cut -f1) bytes" >&2

@@ -1,5 +1,5 @@
-// The page around the program: the launch form, the canvas and its 4:3 box, full screen, the audio worklet,
-// the trace of presented frames, and starting the program afresh after each show.
+// The page around the program: the launch form (built from launch_layout.js), the canvas and its 4:3 box, full
+// screen, the audio worklet, the trace of presented frames, and starting the program afresh after each show.
 'use strict';
 
 const VeskAudio = (() => {
@@ -141,6 +141,64 @@ const VeskPage = (() => {
 
   function params() { return new URLSearchParams(location.search); }
 
+  // The launch form and the About box, placed in dialog units as the other launch dialogs place them: a unit
+  // is a quarter of the dialog font's average character width across and an eighth of its height down.
+  const kElementIds = {
+    LAUNCH_CONTROLS: { RESOLUTION_LIST: 'resolution', RUN_DEMO_BUTTON: 'run-demo', EXIT_BUTTON: 'exit',
+      ABOUT_BUTTON: 'about', WINDOWED_BOX: 'windowed', LOOP_BOX: 'loop', NOSOUND_BOX: 'nosound' },
+    ABOUT_CONTROLS: { RUN_DEMO_BUTTON: 'about-ok' },
+  };
+  function buildDialogs() {
+    const L = VeskLayout;
+    const font = `${L.DIALOG_FONT_POINTS}pt "${L.DIALOG_FONT}", "MS Sans Serif", sans-serif`;
+    const probe = document.createElement('span');
+    probe.style.cssText = `position: absolute; visibility: hidden; white-space: nowrap; font: ${font}`;
+    probe.textContent = 'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz';
+    document.body.appendChild(probe);
+    const measured = probe.getBoundingClientRect();
+    probe.remove();
+    const unit = [(measured.width / 26 + 1) / 2 / 4, measured.height / 8];
+    const px = (units, axis) => Math.round(units * unit[axis]) + 'px';
+    const make = (tag, className, text) => {
+      const element = document.createElement(tag);
+      if (className) element.className = className;
+      if (text) element.textContent = text;
+      return element;
+    };
+    const build = (body, width, height, list) => {
+      Object.assign(body.style, { font, width: px(width, 0), height: px(height, 1) });
+      for (const c of L[list]) {
+        const id = c.id && kElementIds[list][c.id];
+        let element;
+        if (c.kind === 'COMBO') element = make('select');
+        else if (c.kind === 'GROUP') element = make('fieldset');
+        else if (c.kind === 'BUTTON') element = make('button', null, c.text);
+        else if (c.kind === 'CENTRED') element = make('div', 'centred', c.text);
+        else if (c.kind === 'LOGO') element = Object.assign(make('img', 'logo'), { src: 'logo.bmp', alt: '' });
+        else if (c.kind.startsWith('CHECK')) element = make('label', 'check');
+        else element = make('div', null, c.text);
+        if (c.kind === 'GROUP' && c.text) element.append(make('legend', null, c.text));
+        if (c.kind.startsWith('CHECK')) {
+          const box = Object.assign(make('input'), { type: 'checkbox', disabled: c.kind === 'CHECK_DISABLED' });
+          if (box.disabled) element.classList.add('disabled');
+          element.append(box, c.text);
+          if (id) box.id = id;
+        } else if (id) {
+          element.id = id;
+        }
+        Object.assign(element.style, { left: px(c.x, 0), top: px(c.y, 1), width: px(c.width, 0) });
+        // A drop-down list's height counts its open list; closed, it is one line high.
+        if (c.kind !== 'COMBO') element.style.height = px(c.height, 1);
+        body.append(element);
+      }
+    };
+    $('launch-title').textContent = L.LAUNCH_TITLE;
+    $('about-title').textContent = L.ABOUT_TITLE;
+    build($('launch-body'), L.LAUNCH_WIDTH, L.LAUNCH_HEIGHT, 'LAUNCH_CONTROLS');
+    build($('about-body'), L.ABOUT_WIDTH, L.ABOUT_HEIGHT, 'ABOUT_CONTROLS');
+  }
+  buildDialogs();
+
   function fitBox() {
     // The largest 4:3 box that fits, no larger than the chosen size in a window.
     let width = fullScreen ? window.innerWidth : Math.min(boxSize[0], window.innerWidth);
@@ -197,7 +255,7 @@ const VeskPage = (() => {
     frames = 0;
     presents = [];
     runAt = performance.now();
-    finishLaunch(Math.max(item, 0) | (windowed ? 1 << 16 : 0) | (nosound ? 1 << 17 : 0));
+    finishLaunch((item < 0 ? 0xFFFF : item) | (windowed ? 1 << 16 : 0) | (nosound ? 1 << 17 : 0));
   }
 
   $('run-demo').addEventListener('click', runDemo);
@@ -222,16 +280,9 @@ const VeskPage = (() => {
   }
 
   return {
-    runLaunch(title, aboutLines, items, selection) {
+    runLaunch(items, selection, windowed, nosound) {
       $('loading').hidden = true;
-      $('launch-title').textContent = title;
-      document.title = title;
-      const lines = $('about-lines');
-      lines.replaceChildren(...aboutLines.filter((l) => l.length > 0).map((l) => {
-        const p = document.createElement('p');
-        p.textContent = l;
-        return p;
-      }));
+      document.title = VeskLayout.LAUNCH_TITLE;
       const select = $('resolution');
       select.replaceChildren(...items.map((label) => {
         const option = document.createElement('option');
@@ -239,8 +290,10 @@ const VeskPage = (() => {
         return option;
       }));
       select.selectedIndex = selection;
-      // Every run of the program opens the form afresh, its boxes unticked.
-      for (const box of ['windowed', 'loop', 'nosound']) $(box).checked = false;
+      // Every run of the program opens the form afresh, with the boxes the program offers.
+      $('windowed').checked = windowed;
+      $('nosound').checked = nosound;
+      $('loop').checked = false;
       $('launch').hidden = false;
       $('exited').hidden = true;
       return new Promise((resolve) => { launchResolve = resolve; });
@@ -261,6 +314,7 @@ const VeskPage = (() => {
     takeInput() { return input.length > 0 ? input.shift() : 0; },
     nextFrame() { return new Promise((resolve) => requestAnimationFrame(resolve)); },
     draw(rgba, width, height) {
+      if (canvas.width !== width || canvas.height !== height) Object.assign(canvas, { width, height });
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
       context2d.putImageData(new ImageData(pixels, width, height), 0, 0);
       ++frames;
@@ -271,11 +325,11 @@ const VeskPage = (() => {
       $('message').textContent = caption + ': ' + text;
       $('message').hidden = false;
     },
-    // The program has ended: back to the launch form, with a fresh program.
+    // The program has ended: back to the launch form with a fresh program, unless the form said "Exit".
     ended() {
       VeskPage.hideShow();
       VeskAudio.close();
-      setTimeout(startProgram, 0);
+      if ($('exited').hidden) setTimeout(startProgram, 0);
     },
     notePresent(source, clock, order) { presents.push([source, clock, order, performance.now() - runAt]); },
     traceWanted() { return trace !== null; },

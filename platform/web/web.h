@@ -1,37 +1,77 @@
-// The browser backend's controls for the page's program: the launch page, and watching what is presented.
+// The browser's services: the canvas over the memory device, the page's clock, the audio worklet's player and
+// the page's launch form.
 //
-// The backend runs the host on the page's main thread. Every wait (the launch page, the vertical blank) hands
-// control back to the browser until the page resumes the program, so the host's loops run unchanged. The
-// show's clock counts 20 ms periods of the page's monotonic clock, delivered after each presented frame.
+// Everything runs on the page's one thread. Every wait (the launch form, the vertical blank) hands control back
+// to the browser until the page resumes the program (asyncify), so the host's loops run unchanged.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <string>
+#include <functional>
 #include <vector>
 
-namespace web {
+#include "platform/launch_view.h"
+#include "platform/memory/memory_device.h"
+#include "platform/music.h"
+#include "platform/ticker.h"
 
-struct LaunchChoice {
-  bool runDemo = false;  // false: "Exit"
-  int32_t item = 0;      // the chosen line of items
-  bool windowed = false;
-  bool nosound = false;
+namespace platform {
+
+// Periods of the page's monotonic clock, counted from Start and delivered by DeliverDue.
+class WebTicker : public Ticker {
+ public:
+  bool Start(int32_t periodMs, std::function<void()> tick) override;
+  void Stop() override { tick_ = nullptr; }
+  // Delivers the periods that have passed. The page calls it after each presented frame, so the clock the show
+  // reads stays what it was when the frame was handed over.
+  void DeliverDue();
+
+ private:
+  std::function<void()> tick_;
+  double periodMs_ = 0;
+  double startMs_ = 0;
+  uint64_t delivered_ = 0;
 };
 
-// Shows the launch page with the dialog's texts and the resolution lines, and waits for "Run Demo" or "Exit".
-LaunchChoice RunLaunchPage(const std::string& title, const std::vector<std::string>& aboutLines,
-                           const std::vector<std::string>& items, int32_t selection);
+// The show window is the page's show box; the screen goes to its canvas at the browser's next animation frame.
+// Escape, and leaving full screen (which closes the show as its close box would), come from the page's keys.
+class WebVideo : public MemoryDevice {
+ public:
+  explicit WebVideo(WebTicker& ticker);
 
-// Called after each frame is put on the page, before the clock moves on.
-using PresentObserver = void (*)();
-void SetPresentObserver(PresentObserver observer);
+  void ShowWindow() override;
+  void DestroyWindow() override;
+  void DispatchPending() override;
 
-// Tells the page who presented the frame just shown, with the clock and the music order of its hand-over.
-void NotePresent(uint32_t source, uint32_t timeCounter, int32_t musicOrder);
+ protected:
+  void OnPresented(const Rect& picture) override;
+  void OnMessageBox(const char* text, const char* caption) override;
 
-// Whether the page asked for the trace of the presented frames; RecordTrace appends bytes to it.
-bool TraceWanted();
-void RecordTrace(const void* bytes, size_t size);
+ private:
+  WebTicker& ticker_;
+  bool shown_ = false;  // the page shows the show box
+  std::vector<uint8_t> rgba_;
+};
 
-}  // namespace web
+// The module plays in the page's audio worklet, which reports its order back.
+class WebMusic : public MusicPlayer {
+ public:
+  bool OpenDevice() override;
+  void CloseDevice() override;
+  bool Load(std::span<const uint8_t> data) override;
+  bool Play(float panSeparation) override;
+  bool SetVolume(int32_t volume) override;
+  int32_t Order() override;
+  bool Stop() override;
+  bool Free() override;
+
+ private:
+  bool loaded_ = false;
+};
+
+// The page's launch form (web/page.js builds it from platform/launch_layout.h).
+class WebLaunchView : public LaunchView {
+ public:
+  LaunchChoice Run(const LaunchOffer& offer) override;
+};
+
+}  // namespace platform

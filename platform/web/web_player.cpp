@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/openmpt/module_player.h"
-#include "platform/sound.h"
+#include "platform/music.h"
 
 namespace {
 

@@ -87,7 +87,7 @@ try {
     check(form.labels.includes(text), `the form shows "${text}"`);
   }
   await page.click('#about');
-  const about = await page.$eval('#about-lines', (e) => e.innerText);
+  const about = await page.$eval('#about-box', (e) => e.innerText);
   check(about.includes('Orrent - Vesk') && about.includes('by Tallow, Brackmoor, Quib'), 'About shows the credits');
   await page.click('#about-ok');
 

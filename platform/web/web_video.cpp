@@ -1,0 +1,120 @@
+// The browser's display and clock: the memory device's screen on the page's canvas, the page's keys as events,
+// and 20 ms periods of the page's monotonic clock delivered after each presented frame.
+#include <emscripten/emscripten.h>
+
+#include <cmath>
+
+#include "platform/web/web.h"
+
+// The page's canvas: the picture as RGBA bytes, width x height.
+EM_JS(void, vesk_web_draw, (const uint8_t* rgba, int width, int height), {
+  VeskPage.draw(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
+});
+// Resolves at the browser's next animation frame, the page's vertical blank.
+EM_ASYNC_JS(void, vesk_web_next_frame, (), { await VeskPage.nextFrame(); });
+EM_JS(int, vesk_web_screen_width, (), { return VeskPage.screenSize()[0]; });
+EM_JS(int, vesk_web_screen_height, (), { return VeskPage.screenSize()[1]; });
+// The page's input since the last call, one at a time: kInputNone, kInputEscape or kInputLeftFullScreen.
+EM_JS(int, vesk_web_take_input, (), { return VeskPage.takeInput(); });
+EM_JS(void, vesk_web_show, (int fullScreen, const char* title), {
+  VeskPage.showShow(fullScreen != 0, UTF8ToString(title));
+});
+EM_JS(void, vesk_web_hide, (), { VeskPage.hideShow(); });
+EM_JS(void, vesk_web_message, (const char* text, const char* caption), {
+  VeskPage.message(UTF8ToString(text), caption ? UTF8ToString(caption) : "Error");
+});
+
+namespace platform {
+
+namespace {
+
+constexpr int kInputNone = 0;
+constexpr int kInputEscape = 1;
+constexpr int kInputLeftFullScreen = 2;
+
+// Canvas sizes of the page's 4:3 box; the picture keeps that shape whatever the size.
+constexpr int32_t kOfferedSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {960, 720}, {1024, 768}, {1280, 960}};
+
+// Canvas pixels are 32-bit: the page's modes all have that one depth.
+MemoryDisplay PageDisplay() {
+  const PixelLayout layout = MemoryLayout(32);
+  MemoryDisplay display{{vesk_web_screen_width(), vesk_web_screen_height(), layout}, {}};
+  for (const auto& size : kOfferedSizes) display.modes.push_back({size[0], size[1], layout});
+  return display;
+}
+
+}  // namespace
+
+bool WebTicker::Start(int32_t periodMs, std::function<void()> tick) {
+  if (tick_ != nullptr || tick == nullptr || periodMs <= 0) return false;
+  tick_ = std::move(tick);
+  periodMs_ = periodMs;
+  startMs_ = emscripten_get_now();
+  delivered_ = 0;
+  return true;
+}
+
+void WebTicker::DeliverDue() {
+  if (tick_ == nullptr) return;
+  const auto due = static_cast<uint64_t>(std::floor((emscripten_get_now() - startMs_) / periodMs_));
+  while (delivered_ < due && tick_ != nullptr) {
+    ++delivered_;
+    tick_();
+  }
+}
+
+WebVideo::WebVideo(WebTicker& ticker) : MemoryDevice(PageDisplay()), ticker_(ticker) {}
+
+// The page is the program's one window: it stays active while the show runs. (A hidden page simply gets no
+// animation frames, so the show waits rather than running unseen.)
+void WebVideo::ShowWindow() {
+  if (WindowOpen() && !shown_) {
+    shown_ = true;
+    vesk_web_show(FullScreen() ? 1 : 0, Title().c_str());
+  }
+  MemoryDevice::ShowWindow();
+}
+
+void WebVideo::DestroyWindow() {
+  MemoryDevice::DestroyWindow();
+  if (shown_) vesk_web_hide();
+  shown_ = false;
+}
+
+void WebVideo::DispatchPending() {
+  for (int input = vesk_web_take_input(); input != kInputNone; input = vesk_web_take_input()) {
+    if (!WindowOpen()) continue;
+    if (input == kInputEscape) Post(ShowEvent::kEscape);
+    if (input == kInputLeftFullScreen) Post(ShowEvent::kCloseRequested);
+  }
+  MemoryDevice::DispatchPending();
+}
+
+void WebVideo::OnPresented(const Rect& picture) {
+  vesk_web_next_frame();
+  // The picture lies inside the screen (the memory device presents nothing else); the page stretches the canvas
+  // to its 4:3 box.
+  const MemorySurface& screen = Screen();
+  const int32_t width = picture.right - picture.left;
+  const int32_t height = picture.bottom - picture.top;
+  rgba_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  uint8_t* out = rgba_.data();
+  for (int32_t y = picture.top; y < picture.bottom; ++y) {
+    const uint8_t* in = screen.bytes.data() + static_cast<size_t>(y) * screen.pitch + picture.left * 4;
+    for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
+      // Memory order of the 32-bit layout: blue, green, red, unused.
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = 255;
+    }
+  }
+  vesk_web_draw(rgba_.data(), width, height);
+  ticker_.DeliverDue();
+}
+
+void WebVideo::OnMessageBox(const char* text, const char* caption) {
+  vesk_web_message(text != nullptr ? text : "", caption);
+}
+
+}  // namespace platform
