@@ -8,7 +8,7 @@
 
 #include "core/interface_block.h"
 #include "display/display_setup.h"
-#include "platform/fakes/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "core/interface_block.h"
 #include "host/session.h"
-#include "platform/fakes/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace host_test {
 

@@ -1,5 +1,5 @@
 // The tests' fakes: the exact call records the host tests compare, injection from onCall, and the resources.
-#include "platform/fakes/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 #include <gtest/gtest.h>
 

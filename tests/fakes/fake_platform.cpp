@@ -1,5 +1,5 @@
 // The fakes of every platform service: record the call, then answer as scripted or as the memory device does.
-#include "platform/fakes/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 #include <algorithm>
 #include <cctype>
