@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/interface_block.h"
+#include "core/show_state.h"
 #include "display/pixel_conversion.h"
 #include "host/capture/capture_progress.h"
 #include "host/capture/capture_span.h"
@@ -208,6 +209,8 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
   int status = 0;
   try {
     CaptureSession capture(options, listener);
+    // A program may capture more than once: the show starts from its first state every time.
+    ResetShowState();
     const headless::Settings settings = capture.Settings();
     headless::HeadlessPlatform platform(settings, &capture);
     HostSession session({platform.Video(), platform.Events(), platform.Ticker(), platform.Music()});
