@@ -27,7 +27,8 @@ bool IsToolkitOption(const std::string& argument) {
 
 }  // namespace
 
-int ParseVeskCommandLine(int argc, char** argv, bool toolkitOptions, VeskCommandLine& line, std::string* text) {
+int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, VeskCommandLine& line,
+                         std::string* text) {
   CLI::App app{
       "Plays the show. A launch dialog offers the display modes (full screen, or \"Windowed\") and \"Nosound\";\n"
       "\"Run Demo\" or Enter starts the show, \"Exit\" or Escape leaves. During the show, Escape or closing the\n"
@@ -46,15 +47,12 @@ int ParseVeskCommandLine(int argc, char** argv, bool toolkitOptions, VeskCommand
                  "Write the frame trace of every presented frame to FILE (docs/trace-format.md); check it with\n"
                  "vesk-capture --verify FILE")
       ->option_text("FILE");
-  app.footer(
-      "Exit status: 0 when the show ends or is left, 1 when the trace could not be written, 2 after a bad option.\n"
-      "Environment:\n"
-      "  VESK_TRACE=1        timestamped start-up and presentation events on standard error, and which renderer\n"
-      "                      was chosen and why; VESK_TRACE=presents also times every present\n"
-      "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
-      "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)");
+  std::string footer =
+      "Exit status: 0 when the show ends or is left, 1 when the trace could not be written, 2 after a bad option.";
+  if (host.environment != nullptr) footer += std::string("\nEnvironment:\n") + host.environment;
+  app.footer(footer);
   // The toolkit's own options (--display and the like) are left for it.
-  app.allow_extras(toolkitOptions);
+  app.allow_extras(host.toolkitOptions);
   try {
     app.parse(argc, argv);
     for (const std::string& extra : app.remaining()) {

@@ -12,7 +12,13 @@ struct VeskCommandLine {
   std::string tracePath;
 };
 
+// What differs between the platforms' programs.
+struct CommandLineHost {
+  bool toolkitOptions = false;        // let the toolkit's own options through (GTK's --display and the like)
+  const char* environment = nullptr;  // the help's lines on the environment variables the platform reads
+};
+
 // Reads argv. Returns -1 to go on with the show; otherwise the status to end with at once: 0 after --help (the
-// help in *text), 2 after a bad option (the message in *text). The toolkit's own options (GTK's --display and the
-// like) are let through when toolkitOptions is set.
-int ParseVeskCommandLine(int argc, char** argv, bool toolkitOptions, VeskCommandLine& line, std::string* text);
+// help in *text), 2 after a bad option (the message in *text).
+int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, VeskCommandLine& line,
+                         std::string* text);

@@ -11,10 +11,21 @@
 #include "platform/sdl/sdl_platform.h"
 #include "trace/trace_recorder.h"
 
+namespace {
+
+constexpr CommandLineHost kLinux = {
+    true,
+    "  VESK_TRACE=1        timestamped start-up and presentation events on standard error, and which renderer\n"
+    "                      was chosen and why; VESK_TRACE=presents also times every present\n"
+    "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
+    "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)"};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   VeskCommandLine line;
   std::string text;
-  const int parsed = ParseVeskCommandLine(argc, argv, true, line, &text);
+  const int parsed = ParseVeskCommandLine(argc, argv, kLinux, line, &text);
   if (parsed >= 0) {
     std::fputs(text.c_str(), parsed == 0 ? stdout : stderr);
     return parsed;

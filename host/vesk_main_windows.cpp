@@ -33,7 +33,7 @@ void Say(const std::string& text, bool error) {
 int main(int argc, char** argv) {
   VeskCommandLine line;
   std::string text;
-  const int parsed = ParseVeskCommandLine(argc, argv, false, line, &text);
+  const int parsed = ParseVeskCommandLine(argc, argv, {}, line, &text);
   if (parsed >= 0) {
     Say(text, parsed != 0);
     return parsed;
