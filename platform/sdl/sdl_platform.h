@@ -55,7 +55,7 @@ class SdlVideo : public VideoDevice, public EventSource {
   virtual void OnDrawn(SDL_Renderer* renderer) { (void)renderer; }
 
  private:
-  SDL_Window* NewWindow(const ShowWindowSpec& spec, Uint32 flags);
+  SDL_Window* NewWindow(const ShowWindowSpec& shown, Uint32 flags);
   bool SwitchDisplayMode(int32_t width, int32_t height, int32_t depth);
   // The renderer and the work texture; false (the device lost) when either cannot be made.
   bool MakeRenderer();

@@ -96,14 +96,14 @@ void SdlVideo::ShowCursor(bool shown) {
   if (videoStarted_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
 }
 
-SDL_Window* SdlVideo::NewWindow(const ShowWindowSpec& spec, Uint32 flags) {
+SDL_Window* SdlVideo::NewWindow(const ShowWindowSpec& shown, Uint32 flags) {
   if (!created_) return nullptr;
   ForgetRenderer();
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
   if (probe_.WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
-  window_ = SDL_CreateWindow(spec.title != nullptr ? spec.title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             spec.width, spec.height, flags | SDL_WINDOW_HIDDEN);
+  window_ = SDL_CreateWindow(shown.title != nullptr ? shown.title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             shown.width, shown.height, flags | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
     std::fprintf(stderr, "vesk: the show window cannot be created: %s\n", SDL_GetError());
     return nullptr;
