@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/screen.h"
+
 using HookOperation = void (*)();
 
 enum HookSlot : int {
@@ -19,9 +21,6 @@ enum HookSlot : int {
   kHookCount = 9,
 };
 
-inline constexpr int kScreenWidth = 320;
-inline constexpr int kScreenHeight = 200;
-inline constexpr int kFrameBytes = kScreenWidth * kScreenHeight;
 inline constexpr int kPaletteEntries = 256;
 inline constexpr int kPaletteBytes = kPaletteEntries * 3;
 // What one 20 ms timer period adds to the clock; 8192 of these units make one show tick.

@@ -90,8 +90,12 @@ platform::LaunchOffer BuildLaunchOffer(const DisplayMode* table, int32_t modeCou
 }
 
 std::string PresetNotOffered(const DisplayMode* table, int32_t modeCount, const ModeRequest& mode) {
-  std::string text = "vesk: --mode: this display does not offer " + std::to_string(mode.width) + "x" +
-                     std::to_string(mode.height);
-  if (mode.depth != 0) text += "x" + std::to_string(mode.depth);
-  return text + "; it offers " + OfferedModes(table, modeCount) + "\n";
+  char asked[40];
+  if (mode.depth != 0) {
+    std::snprintf(asked, sizeof asked, "%dx%dx%d", mode.width, mode.height, mode.depth);
+  } else {
+    std::snprintf(asked, sizeof asked, "%dx%d", mode.width, mode.height);
+  }
+  return std::string("vesk: --mode: this display does not offer ") + asked + "; it offers " +
+         OfferedModes(table, modeCount) + "\n";
 }

@@ -6,13 +6,15 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/screen.h"
+
 namespace platform {
 
 namespace {
 
 // The host packs its picture into the work surface's top-left corner, whatever the mode's size.
-constexpr int32_t kPictureWidth = 320;
-constexpr int32_t kPictureHeight = 200;
+constexpr int32_t kPictureWidth = kScreenWidth;
+constexpr int32_t kPictureHeight = kScreenHeight;
 
 constexpr VideoMode kOfferedSizes[] = {{320, 200, {}},  {320, 240, {}},  {640, 400, {}},   {640, 480, {}},
                                        {800, 600, {}},  {1024, 768, {}}, {1280, 1024, {}}, {1600, 1200, {}}};

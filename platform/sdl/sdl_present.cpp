@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "core/screen.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -10,9 +11,9 @@ namespace platform {
 
 namespace {
 
-// The host packs its 320 x 200 picture into the top-left corner of the work surface and presents only that corner.
-constexpr int32_t kPictureWidth = 320;
-constexpr int32_t kPictureHeight = 200;
+// The host packs its picture into the top-left corner of the work surface and presents only that corner.
+constexpr int32_t kPictureWidth = kScreenWidth;
+constexpr int32_t kPictureHeight = kScreenHeight;
 
 }  // namespace
 
