@@ -10,7 +10,7 @@
 #include "host/exit_status.h"
 #include "host/frame_observer.h"
 #include "host/launch_options.h"
-#include "host/music.h"
+#include "host/show_music.h"
 #include "host/show_clock.h"
 #include "platform/events.h"
 #include "platform/launch_view.h"

@@ -1,5 +1,5 @@
 // The module through the platform's player.
-#include "host/music.h"
+#include "host/show_music.h"
 
 #include <algorithm>
 #include <span>
