@@ -6,6 +6,7 @@ include(GNUInstallDirs)
 set(VESK_PACKAGE_MAINTAINER "Vesk developers <vesk@users.noreply.github.com>" CACHE STRING
   "The Debian package's maintainer")
 set(docs_dir ${CMAKE_BINARY_DIR}/package)
+file(MAKE_DIRECTORY ${docs_dir})
 set(debian_dir ${PROJECT_SOURCE_DIR}/resources/debian)
 find_program(VESK_HELP2MAN help2man)
 find_program(VESK_GZIP gzip REQUIRED)
@@ -65,11 +66,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "1990s real-time audiovisual show")
+# cpack indents the lines after the summary.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Vesk re-creates a demoscene intro of the 1990s: two and a half minutes of
- computed 320x200, 256-colour effects against tracker music, in a window or
- full screen. vesk-capture plays the show headless on a simulated clock and
- writes its frames, a video, the sound or a frame trace.")
+Vesk re-creates a demoscene intro of the 1990s: two and a half minutes of
+computed 320x200, 256-colour effects against tracker music, in a window or
+full screen. vesk-capture plays the show headless on a simulated clock and
+writes its frames, a video, the sound or a frame trace.")
 # The version, the file's name and the files' times are settled when cpack runs, from the build.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/PackageVersion.cmake.in ${CMAKE_BINARY_DIR}/PackageVersion.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/PackageVersion.cmake)

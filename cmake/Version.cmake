@@ -7,6 +7,10 @@
 # As a script it writes that header:
 #   cmake -DSOURCE_DIR=<repository> -DPROJECT_VERSION=<x.y> -DOUTPUT=<header> -P cmake/Version.cmake
 
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_minimum_required(VERSION 3.20)
+endif()
+
 function(vesk_compute_version source_dir project_version out)
   set(version ${project_version})
   find_program(git_program git)
@@ -36,7 +40,7 @@ if(CMAKE_SCRIPT_MODE_FILE)
   string(REPLACE "." ";" numbers "${PROJECT_VERSION}.0.0.0")
   list(SUBLIST numbers 0 4 numbers)
   list(JOIN numbers ", " numbers)
-  set(text "// Made by cmake/Version.cmake at build time.\n#define VESK_VERSION \"${version}\"\n"
+  string(CONCAT text "// Made by cmake/Version.cmake at build time.\n#define VESK_VERSION \"${version}\"\n"
            "#define VESK_VERSION_NUMBERS ${numbers}\n")
   if(EXISTS ${OUTPUT})
     file(READ ${OUTPUT} old)
