@@ -58,7 +58,8 @@ set(CPACK_PACKAGE_NAME vesk)
 set(CPACK_PACKAGE_CONTACT "${VESK_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Not "games": that section wants the programs in /usr/games.
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
@@ -66,9 +67,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "1990s real-time audiovisual show")
-# cpack indents the lines after the summary.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Vesk re-creates a demoscene intro of the 1990s: two and a half minutes of
+# The extended description, under the summary; cpack indents its lines.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Vesk re-creates a demoscene intro of the 1990s: two and a half minutes of
 computed 320x200, 256-colour effects against tracker music, in a window or
 full screen. vesk-capture plays the show headless on a simulated clock and
 writes its frames, a video, the sound or a frame trace.")
