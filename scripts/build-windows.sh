@@ -54,6 +54,9 @@ stage=$build/dist
 rm -rf "$stage"
 mkdir -p "$stage" "$dist"
 cp "$build/host/vesk.exe" "$build/host/vesk-capture.exe" "$stage/"
+# strip stamps the PE header with SOURCE_DATE_EPOCH, or else with the time it runs: the commit's time it is.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+export SOURCE_DATE_EPOCH
 x86_64-w64-mingw32-strip "$stage/vesk.exe" "$stage/vesk-capture.exe"
 sed 's/$/\r/' >"$stage/README.txt" <<'TEXT'
 Vesk for Windows (64-bit)
