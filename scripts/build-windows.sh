@@ -49,6 +49,7 @@ for exe in "$build/host/vesk.exe" "$build/host/vesk-capture.exe"; do
   fi
 done
 
+version=$(sed -n 's/^#define VESK_VERSION "\(.*\)"$/\1/p' "$build/version/vesk_version.h")
 dist=${VESK_DIST:-$root/dist}
 stage=$build/dist
 rm -rf "$stage"
@@ -58,8 +59,8 @@ cp "$build/host/vesk.exe" "$build/host/vesk-capture.exe" "$stage/"
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
 export SOURCE_DATE_EPOCH
 x86_64-w64-mingw32-strip "$stage/vesk.exe" "$stage/vesk-capture.exe"
-sed 's/$/\r/' >"$stage/README.txt" <<'TEXT'
-Vesk for Windows (64-bit)
+sed 's/$/\r/' >"$stage/README.txt" <<TEXT
+Vesk $version for Windows (64-bit)
 
 vesk.exe plays the show. The launch dialog lists the display modes: pick one, tick "Windowed"
 to play in a window or "Nosound" for silence, and press "Run Demo" (or Enter). Escape or
@@ -81,7 +82,6 @@ Both programs are self-contained and need no installation. THIRD-PARTY-NOTICES.t
 holds the licences of the libraries compiled into them.
 TEXT
 scripts/third-party-notices.sh windows | sed 's/$/\r/' >"$stage/THIRD-PARTY-NOTICES.txt"
-version=$(sed -n 's/^#define VESK_VERSION "\(.*\)"$/\1/p' "$build/version/vesk_version.h")
 zip=$dist/vesk-$version-windows-x64.zip
 rm -f "$dist/vesk-windows-x64.zip" "$dist"/vesk-*-windows-x64.zip
 scripts/pack-zip.sh "$zip" "$stage"
