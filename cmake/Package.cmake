@@ -3,8 +3,8 @@
 # and the copyright file with the third-party notices. The version is the one the build stamped, read when cpack
 # runs (cmake/PackageVersion.cmake.in).
 include(GNUInstallDirs)
-set(VESK_PACKAGE_MAINTAINER "Vesk developers <vesk@users.noreply.github.com>" CACHE STRING
-  "The Debian package's maintainer")
+# A placeholder until the project names who answers for its packages.
+set(VESK_PACKAGE_MAINTAINER "Vesk developers <vesk@example.org>" CACHE STRING "The Debian package's maintainer")
 set(docs_dir ${CMAKE_BINARY_DIR}/package)
 file(MAKE_DIRECTORY ${docs_dir})
 set(debian_dir ${PROJECT_SOURCE_DIR}/resources/debian)
