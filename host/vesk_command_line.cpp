@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/exit_status.h"
+#include "host/version.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, Ves
       "window ends it. --mode, --windowed and --nosound preset the dialog; with --run it is skipped.",
       "vesk"};
   std::string modeText;
+  app.set_version_flag("--version", std::string("vesk ") + VeskVersion(), "Print the version and exit");
   app.add_flag("--run", line.preset.skipDialog, "Start the show at once, without the launch dialog");
   app.add_option("--mode", modeText, "The display mode WxH or WxHxD (default: the desktop's mode)")
       ->option_text("WxH[xD]");
@@ -65,6 +67,9 @@ int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, Ves
     }
   } catch (const CLI::CallForHelp&) {
     *text = app.help();
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    *text = std::string(version.what()) + "\n";
     return 0;
   } catch (const CLI::ParseError& error) {
     *text = std::string("vesk: ") + error.what() + "\nRun with --help for the options.\n";

@@ -18,9 +18,9 @@ add_library(vesk_capture_lib STATIC ${capture_sources})
 target_include_directories(vesk_capture_lib PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vesk_capture_lib PUBLIC vesk_host vesk_trace_verify vesk_file_output vesk_platform_headless
   vesk_platform_os PNG::PNG
-  PRIVATE vesk_cli11)
+  PRIVATE vesk_cli11 vesk_version)
 add_executable(vesk-capture capture/capture_main.cpp ${PROJECT_SOURCE_DIR}/platform/win32/win32_binary_stdio.cpp)
-target_link_libraries(vesk-capture PRIVATE vesk_capture_lib)
+target_link_libraries(vesk-capture PRIVATE vesk_capture_lib vesk_capture_version_info)
 vesk_link_host(vesk-capture vesk_platform_headless)
 
 # A GUI program: no console window opens behind the dialog. The shared command line reads its options with CLI11;

@@ -6,6 +6,10 @@
 #
 #   scripts/build-web.sh            # build folder build-wasm (VESK_WEB_BUILD=... to change), dist/web
 #
+# VESK_WEB_DIST names the page's folder (default: dist/web); it also gets the THIRD-PARTY-NOTICES of the libraries
+# compiled into the page. VESK_RELEASE=1 builds the page only, without the build's folders in it
+# (scripts/release.sh).
+#
 # Cross-builds Debian's libopenmpt (and zlib and libpng for vesk-capture) with emscripten first; they are
 # cached per user, so later runs only build the program.
 set -euo pipefail
@@ -27,14 +31,21 @@ fi
 openmpt=$(JOBS=$jobs scripts/build-libopenmpt.sh wasm)
 png=$(scripts/build-web-libpng.sh)
 echo "build-web: building the page in $build" >&2
+targets=(all)
+release=OFF
+if [ "${VESK_RELEASE:-0}" = 1 ]; then
+  targets=(vesk-page)
+  release=ON
+fi
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_OPENMPT_PREFIX="$openmpt" \
-  -DVESK_PNG_PREFIX="$png" >/dev/null
-cmake --build "$build" -j"$jobs"
+  -DVESK_PNG_PREFIX="$png" -DVESK_REPRODUCIBLE=$release >/dev/null
+cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 
-dist=$root/dist/web
+dist=${VESK_WEB_DIST:-$root/dist/web}
 rm -rf "$dist"
 mkdir -p "$dist"
 for f in index.html page.js page.css launch_layout.js logo.bmp vesk.js vesk.wasm vesk-worklet.js; do
   cp "$build/web/$f" "$dist/$f"
 done
+scripts/third-party-notices.sh web >"$dist/THIRD-PARTY-NOTICES"
 echo "build-web: $dist, $(du -cb "$dist"/* | tail -1 | cut -f1) bytes" >&2

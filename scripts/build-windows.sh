@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows programs with MinGW-w64 and packs them: dist/vesk-windows-x64.zip holds vesk.exe,
-# vesk-capture.exe and README.txt. Installs what is missing first; libopenmpt for Windows is built from Debian's
-# source once and cached (scripts/build-libopenmpt.sh). Prints how long each step takes.
+# Cross-builds the Windows programs with MinGW-w64 and packs them: dist/vesk-<version>-windows-x64.zip holds
+# vesk.exe, vesk-capture.exe, README.txt and THIRD-PARTY-NOTICES.txt. Installs what is missing first; libopenmpt
+# for Windows is built from Debian's source once and cached (scripts/build-libopenmpt.sh). Prints how long each
+# step takes.
 #   scripts/build-windows.sh [build folder]     (default: build-windows)
+# VESK_DIST names the zip's folder (default: dist). VESK_RELEASE=1 builds the two programs only, without the
+# build's folders or time in them (scripts/release.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-windows}
@@ -25,10 +28,15 @@ step "libpng for Windows"
 
 # Only the cross-built libraries: none of the build machine's own .pc files may leak in.
 export PKG_CONFIG_LIBDIR=$openmpt/lib/pkgconfig:$png/lib/pkgconfig
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt;$png" \
+targets=(vesk vesk-capture window_probe sound_check os_services_check)
+release=OFF
+if [ "${VESK_RELEASE:-0}" = 1 ]; then
+  targets=(vesk vesk-capture)
+  release=ON
+fi
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt;$png" -DVESK_REPRODUCIBLE=$release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-nice -n 10 cmake --build "$build" -j"$(nproc)" \
-  --target vesk vesk-capture window_probe sound_check os_services_check
+nice -n 10 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 step "the Windows build"
 
 # vesk.exe must run on a bare Windows: it may import the system's DLLs only.
@@ -41,14 +49,18 @@ for exe in "$build/host/vesk.exe" "$build/host/vesk-capture.exe"; do
   fi
 done
 
-dist=$root/dist
+version=$(sed -n 's/^#define VESK_VERSION "\(.*\)"$/\1/p' "$build/version/vesk_version.h")
+dist=${VESK_DIST:-$root/dist}
 stage=$build/dist
 rm -rf "$stage"
 mkdir -p "$stage" "$dist"
 cp "$build/host/vesk.exe" "$build/host/vesk-capture.exe" "$stage/"
+# strip stamps the PE header with SOURCE_DATE_EPOCH, or else with the time it runs: the commit's time it is.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || date +%s)}
+export SOURCE_DATE_EPOCH
 x86_64-w64-mingw32-strip "$stage/vesk.exe" "$stage/vesk-capture.exe"
-sed 's/$/\r/' >"$stage/README.txt" <<'TEXT'
-Vesk for Windows (64-bit)
+sed 's/$/\r/' >"$stage/README.txt" <<TEXT
+Vesk $version for Windows (64-bit)
 
 vesk.exe plays the show. The launch dialog lists the display modes: pick one, tick "Windowed"
 to play in a window or "Nosound" for silence, and press "Run Demo" (or Enter). Escape or
@@ -66,9 +78,12 @@ vesk-capture.exe --help lists every option. --video needs the ffmpeg program; wh
 cannot be run, vesk-capture.exe says so: write --frames and --audio instead and encode them
 with a video tool of your choice.
 
-Both programs are self-contained and need no installation.
+Both programs are self-contained and need no installation. THIRD-PARTY-NOTICES.txt
+holds the licences of the libraries compiled into them.
 TEXT
-rm -f "$dist/vesk-windows-x64.zip"
-(cd "$stage" && zip -q -9 "$dist/vesk-windows-x64.zip" vesk.exe vesk-capture.exe README.txt)
+scripts/third-party-notices.sh windows | sed 's/$/\r/' >"$stage/THIRD-PARTY-NOTICES.txt"
+zip=$dist/vesk-$version-windows-x64.zip
+rm -f "$dist/vesk-windows-x64.zip" "$dist"/vesk-*-windows-x64.zip
+scripts/pack-zip.sh "$zip" "$stage"
 step "packing"
-echo "$dist/vesk-windows-x64.zip"
+echo "$zip"

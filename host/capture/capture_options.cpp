@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/exit_status.h"
+#include "host/version.h"
 
 namespace {
 
@@ -74,6 +75,8 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
   std::string from;
   std::string to;
+  // The same name as vesk's: both programs come from one build of the show.
+  app.set_version_flag("--version", std::string("vesk ") + VeskVersion(), "Print the version and exit");
   app.add_option("--fps", options.fps, "Vertical blanks per simulated second")
       ->check(CLI::Range(uint32_t{1}, kMaxFps))
       ->capture_default_str();
@@ -141,6 +144,9 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
     CheckDistinctOutputs(options);
   } catch (const CLI::CallForHelp& help) {
     std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    std::printf("%s\n", version.what());
     return 0;
   } catch (const CLI::ParseError& error) {
     std::fprintf(stderr, "vesk-capture: %s\nRun with --help for the options.\n", error.what());

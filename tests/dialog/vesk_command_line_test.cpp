@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <string>
 #include <vector>
 
@@ -55,6 +57,14 @@ TEST(VeskCommandLine, HelpNamesEveryOptionAndTheExitStatuses) {
                            "Exit status: 0 when the show ends"}) {
     EXPECT_NE(parsed.text.find(part), std::string::npos) << part;
   }
+}
+
+TEST(VeskCommandLine, VersionIsTheProjectsAndTheCommitsOnOneLine) {
+  const Parsed parsed = Parse({"--version"});
+  EXPECT_EQ(parsed.status, 0);
+  EXPECT_TRUE(std::regex_match(parsed.text, std::regex("vesk [0-9]+\\.[0-9]+(\\+g[0-9a-f]{7}(-dirty)?)?\n")))
+      << parsed.text;
+  EXPECT_NE(Parse({"--help"}).text.find("--version"), std::string::npos);
 }
 
 TEST(VeskCommandLine, ABadValueOrOptionEndsWithTwoAndSaysWhy) {

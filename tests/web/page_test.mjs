@@ -79,10 +79,12 @@ try {
     items: [...document.getElementById('resolution').options].map((o) => o.textContent),
     loopDisabled: document.getElementById('loop').disabled,
     labels: document.getElementById('launch').innerText,
+    version: document.getElementById('version').textContent,
   }));
   check(form.title === 'Orrent - Vesk, Windows version (preview)', `title "${form.title}"`);
   check(form.items.length > 0 && form.items.every((i) => /^\d+x\d+x32$/.test(i)), `resolutions ${form.items}`);
   check(form.loopDisabled, 'Loop is offered but disabled');
+  check(/^vesk \d+\.\d+(\+g[0-9a-f]{7}(-dirty)?)?$/.test(form.version), `the footer's version "${form.version}"`);
   for (const text of ['Screentype', 'Resolution:', 'Windowed', 'Nosound', 'Loop', 'Run Demo', 'About', 'Exit']) {
     check(form.labels.includes(text), `the form shows "${text}"`);
   }
