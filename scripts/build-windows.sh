@@ -11,13 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-windows}
 cd "$root"
 
-step_start=$(date +%s)
-step() {
-  local now
-  now=$(date +%s)
-  echo "build-windows: $1 took $(( now - step_start )) s" >&2
-  step_start=$now
-}
+step_name=build-windows
+. "$root/scripts/step-timer.sh"
 
 scripts/install-deps.sh
 step "installing packages"

@@ -16,13 +16,8 @@ dist=$root/dist
 umask 022
 export TZ=UTC LC_ALL=C.UTF-8
 
-step_start=$(date +%s)
-step() {
-  local now
-  now=$(date +%s)
-  echo "release: $1 took $(( now - step_start )) s" >&2
-  step_start=$now
-}
+step_name=release
+. "$root/scripts/step-timer.sh"
 
 scripts/install-deps.sh
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)

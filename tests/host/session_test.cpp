@@ -200,13 +200,13 @@ TEST_F(StartUp, NoUsableModeEndsTheProgramAfterAMessage) {
 
 // A failed full-screen set-up destroys its window, which asks to quit; start-up goes on to the first present,
 // which draws nothing, and its pump ends the program.
-struct FullScreenFailure {
+struct SetupFailure {
   const char* name;
   VideoStep step;
   const char* text;
 };
 
-class FullScreenSetupFailure : public SessionTest, public ::testing::WithParamInterface<FullScreenFailure> {};
+class FullScreenSetupFailure : public SessionTest, public ::testing::WithParamInterface<SetupFailure> {};
 
 TEST_P(FullScreenSetupFailure, EndsThroughTheQuitPathAtTheFirstPresent) {
   fake.Device().FailStep(GetParam().step);
@@ -221,13 +221,13 @@ TEST_P(FullScreenSetupFailure, EndsThroughTheQuitPathAtTheFirstPresent) {
 
 INSTANTIATE_TEST_SUITE_P(
     EachError, FullScreenSetupFailure,
-    ::testing::Values(FullScreenFailure{"Level", VideoStep::kCooperativeLevel, "SetCooperativeLevel error"},
-                      FullScreenFailure{"Mode", VideoStep::kDisplayMode, "SetDisplayMode error"},
-                      FullScreenFailure{"Surface", VideoStep::kPrimarySurface, "CreateSurface error"},
-                      FullScreenFailure{"BackBuffer", VideoStep::kBackBuffer, "GetAttachedSurface error"}),
-    [](const ::testing::TestParamInfo<FullScreenFailure>& p) { return std::string(p.param.name); });
+    ::testing::Values(SetupFailure{"Level", VideoStep::kCooperativeLevel, "SetCooperativeLevel error"},
+                      SetupFailure{"Mode", VideoStep::kDisplayMode, "SetDisplayMode error"},
+                      SetupFailure{"Surface", VideoStep::kPrimarySurface, "CreateSurface error"},
+                      SetupFailure{"BackBuffer", VideoStep::kBackBuffer, "GetAttachedSurface error"}),
+    [](const ::testing::TestParamInfo<SetupFailure>& p) { return std::string(p.param.name); });
 
-class WindowedSetupFailure : public SessionTest, public ::testing::WithParamInterface<FullScreenFailure> {};
+class WindowedSetupFailure : public SessionTest, public ::testing::WithParamInterface<SetupFailure> {};
 
 TEST_P(WindowedSetupFailure, EndsThroughTheQuitPathAfterItsMessageWithoutStartingTheTicker) {
   view.windowed = true;
@@ -240,11 +240,11 @@ TEST_P(WindowedSetupFailure, EndsThroughTheQuitPathAfterItsMessageWithoutStartin
 
 INSTANTIATE_TEST_SUITE_P(
     EachError, WindowedSetupFailure,
-    ::testing::Values(FullScreenFailure{"Level", VideoStep::kCooperativeLevel, "SetCooperativeLevel error"},
-                      FullScreenFailure{"Surface", VideoStep::kPrimarySurface, "CreateSurface error"},
-                      FullScreenFailure{"Clipper", VideoStep::kClipper, "CreateClipper error"},
-                      FullScreenFailure{"Work", VideoStep::kWorkSurface, "CreateSurface error"}),
-    [](const ::testing::TestParamInfo<FullScreenFailure>& p) { return std::string(p.param.name); });
+    ::testing::Values(SetupFailure{"Level", VideoStep::kCooperativeLevel, "SetCooperativeLevel error"},
+                      SetupFailure{"Surface", VideoStep::kPrimarySurface, "CreateSurface error"},
+                      SetupFailure{"Clipper", VideoStep::kClipper, "CreateClipper error"},
+                      SetupFailure{"Work", VideoStep::kWorkSurface, "CreateSurface error"}),
+    [](const ::testing::TestParamInfo<SetupFailure>& p) { return std::string(p.param.name); });
 
 TEST_F(StartUp, AFailedQueryOfTheDesktopsModeIsNamedAndTheListStillBuilt) {
   fake.Device().FailStep(VideoStep::kCurrentMode, VideoFault::kInvalidParams);
