@@ -3,7 +3,11 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/openmpt/module_player.h"
@@ -13,6 +17,12 @@ namespace headless {
 namespace {
 
 constexpr size_t kAudioChunkFrames = 4096;
+// A browser build without threads renders the song in line.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kSongThread = false;
+#else
+constexpr bool kSongThread = true;
+#endif
 
 class Display : public platform::MemoryDevice {
  public:
@@ -51,6 +61,65 @@ class Player : public platform::MusicPlayer {
   Backend& b_;
 };
 
+// A song nobody hears, rendered on its own thread: the show draws its next frame while the music catches up with
+// the time just reached. The chunks are the ones the in-line rendering would use, in the same order, and anything
+// that asks or changes the song first waits for them, so the song's position is the same at every question.
+class UnheardSong {
+ public:
+  explicit UnheardSong(platform::ModulePlayer& song) : song_(song), worker_([this] { Loop(); }) {}
+  ~UnheardSong() {
+    {
+      const std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+  }
+  UnheardSong(const UnheardSong&) = delete;
+  UnheardSong& operator=(const UnheardSong&) = delete;
+
+  void Render(size_t frames) {
+    {
+      const std::lock_guard lock(mutex_);
+      pending_.push_back(frames);
+    }
+    wake_.notify_all();
+  }
+
+  platform::ModulePlayer& Settled() {
+    std::unique_lock lock(mutex_);
+    settled_.wait(lock, [this] { return pending_.empty() && !busy_; });
+    return song_;
+  }
+
+ private:
+  void Loop() {
+    std::vector<int16_t> scratch(2 * kAudioChunkFrames);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return closing_ || !pending_.empty(); });
+      if (closing_) return;
+      const size_t frames = pending_.front();
+      pending_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      song_.Render(platform::kMixRate, scratch.data(), frames);
+      lock.lock();
+      busy_ = false;
+      if (pending_.empty()) settled_.notify_all();
+    }
+  }
+
+  platform::ModulePlayer& song_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable settled_;
+  std::deque<size_t> pending_;
+  bool busy_ = false;
+  bool closing_ = false;
+  std::thread worker_;  // last: starts once the rest is in place
+};
+
 }  // namespace
 
 struct Backend {
@@ -75,10 +144,18 @@ struct Backend {
     now = units;
   }
 
+  // The song, once everything asked of it so far is rendered.
+  platform::ModulePlayer& Song() { return unheard ? unheard->Settled() : *song; }
+
   void RenderSoundTo(uint64_t units) {
     const uint64_t target = SampleAt(units);
     while (samplesDone < target) {
       const auto frames = static_cast<size_t>(std::min<uint64_t>(target - samplesDone, kAudioChunkFrames));
+      samplesDone += frames;
+      if (unheard && songPlaying) {
+        unheard->Render(frames);
+        continue;
+      }
       audioScratch.resize(2 * kAudioChunkFrames);
       int16_t* samples = audioScratch.data();
       if (song && songPlaying) {
@@ -87,7 +164,6 @@ struct Backend {
         std::fill(samples, samples + 2 * frames, int16_t{0});
       }
       if (settings.audioWanted && observer != nullptr) observer->OnAudio(samples, frames);
-      samplesDone += frames;
     }
   }
 
@@ -101,6 +177,7 @@ struct Backend {
   uint64_t tickPeriodMs = 0;
 
   std::unique_ptr<platform::ModulePlayer> song;
+  std::unique_ptr<UnheardSong> unheard;  // renders song when nobody listens; goes before song does
   bool songPlaying = false;
   bool startupDelayDone = false;
   uint64_t samplesDone = 0;
@@ -137,10 +214,14 @@ bool Clock::Start(int32_t periodMs, std::function<void()> tick) {
 void Clock::Stop() { b_.ticking = false; }
 
 bool Player::Load(std::span<const uint8_t> data) {
+  b_.unheard.reset();
   b_.song = platform::ModulePlayer::Load(data.data(), data.size());
   b_.songPlaying = false;
   // Nobody listens: only the module's position matters, which does not depend on how finely it is mixed.
-  if (b_.song && !b_.settings.audioWanted) b_.song->SetSoundUnheard();
+  if (b_.song && !b_.settings.audioWanted) {
+    b_.song->SetSoundUnheard();
+    if (kSongThread) b_.unheard = std::make_unique<UnheardSong>(*b_.song);
+  }
   return b_.song != nullptr;
 }
 
@@ -151,18 +232,18 @@ bool Player::Play(float panSeparation) {
     b_.AdvanceTo(b_.now + uint64_t{b_.settings.startupMs} * b_.settings.fps);
   }
   if (!b_.song) return false;
-  b_.song->SetPanSeparation(panSeparation);
-  b_.song->Rewind();
+  b_.Song().SetPanSeparation(panSeparation);
+  b_.Song().Rewind();
   b_.songPlaying = true;
   return true;
 }
 
 bool Player::SetVolume(int32_t volume) {
-  if (b_.song) b_.song->SetVolume(volume);
+  if (b_.song) b_.Song().SetVolume(volume);
   return b_.song != nullptr;
 }
 
-int32_t Player::Order() { return b_.song ? b_.song->CurrentOrder() : -1; }
+int32_t Player::Order() { return b_.song ? b_.Song().CurrentOrder() : -1; }
 
 bool Player::Stop() {
   b_.songPlaying = false;
@@ -171,6 +252,7 @@ bool Player::Stop() {
 
 bool Player::Free() {
   const bool loaded = b_.song != nullptr;
+  b_.unheard.reset();
   b_.song.reset();
   b_.songPlaying = false;
   return loaded;
