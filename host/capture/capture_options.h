@@ -26,6 +26,8 @@ struct CaptureOptions {
   std::optional<double> toSeconds;
   std::string verifyFile;  // a frame trace to replay and check instead of capturing
   bool progress = true;    // a progress line when standard error is a terminal
+  // The screen is drawn even when no output looks at it: what skipping that work saves can then be measured.
+  bool drawUnwatchedScreen = false;
   // How long the encoder may take nothing, or take to finish, before the capture gives up on it.
   int32_t encoderTimeoutMs = 120000;
 };

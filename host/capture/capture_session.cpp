@@ -62,7 +62,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     const bool frames = !options_.framesDir.empty();
     s.screenWidth = frames ? options_.width : kScreenWidth;
     s.screenHeight = frames ? options_.height : kScreenHeight;
-    s.pixelsWanted = frames;
+    s.pixelsWanted = frames || options_.drawUnwatchedScreen;
     s.audioWanted = video_ != nullptr || audio_ != nullptr;
     return s;
   }
