@@ -57,6 +57,10 @@ constexpr uint32_t kRandomMultiplier = 129;
 constexpr uint32_t kRandomIncrement = 907633385;
 constexpr uint32_t kRandomMultiplier2 = kRandomMultiplier * kRandomMultiplier;
 constexpr uint32_t kRandomIncrement2 = kRandomIncrement * (kRandomMultiplier + 1);
+constexpr uint32_t kRandomMultiplier3 = kRandomMultiplier2 * kRandomMultiplier;
+constexpr uint32_t kRandomIncrement3 = kRandomIncrement2 * kRandomMultiplier + kRandomIncrement;
+constexpr uint32_t kRandomMultiplier4 = kRandomMultiplier2 * kRandomMultiplier2;
+constexpr uint32_t kRandomIncrement4 = kRandomIncrement2 * kRandomMultiplier2 + kRandomIncrement2;
 constexpr uint16_t kLightDraw = 300;
 
 // One covered pixel under the spot with the generator state that its Random(300) yields.
@@ -216,6 +220,18 @@ void LightLogo() {
       while (x < x1 && depth[x] == 0) ++x;
       int end = x;
       while (end < x1 && depth[end] != 0) ++end;
+      // The generator's next four states all come from this one, so the four pixels do not wait on each other.
+      for (; x + 4 <= end; x += 4) {
+        const uint32_t s1 = seed * kRandomMultiplier + kRandomIncrement;
+        const uint32_t s2 = seed * kRandomMultiplier2 + kRandomIncrement2;
+        const uint32_t s3 = seed * kRandomMultiplier3 + kRandomIncrement3;
+        const uint32_t s4 = seed * kRandomMultiplier4 + kRandomIncrement4;
+        LightPixel(out + x, spot[x], depth[x], s1);
+        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], s2);
+        LightPixel(out + x + 2, spot[x + 2], depth[x + 2], s3);
+        LightPixel(out + x + 3, spot[x + 3], depth[x + 3], s4);
+        seed = s4;
+      }
       for (; x + 2 <= end; x += 2) {
         const uint32_t first = seed * kRandomMultiplier + kRandomIncrement;
         const uint32_t second = seed * kRandomMultiplier2 + kRandomIncrement2;

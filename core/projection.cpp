@@ -1,6 +1,7 @@
 // Rotation and perspective projection of model vertices, and triangle scan conversion.
 #include "core/projection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -11,6 +12,7 @@ namespace {
 constexpr int16_t kOffScreen = -32768;  // what a value that fits no 16-bit coordinate becomes
 constexpr double kSlopeScale = 65535.0;
 constexpr int kEdgeShift = 16;
+constexpr uint8_t kMaxPixelFloor = 125;  // what the logo's faces raise the depth plane to
 
 // Round to nearest with ties to even into 16 bits; out of range gives -32768.
 int16_t Round16(double v) {
@@ -49,7 +51,14 @@ void DrawSpan(int y, int32_t left, int32_t right) {
   if (xr > kScreenWidth - 1) xr = kScreenWidth - 1;
   if (xl == xr) return;
   if (xl < xr) {
-    for (int x = xl < 0 ? 0 : xl; x <= xr; ++x) PixelCallback(x, y);
+    const int from = xl < 0 ? 0 : xl;
+    // The logo's faces cover thousands of pixels a frame: its operation runs over the span in one loop.
+    if (PixelCallback == PlotMaxPixel) {
+      uint8_t* row = DepthPlane + y * kScreenWidth;
+      for (int x = from; x <= xr; ++x) row[x] = std::max(row[x], kMaxPixelFloor);
+      return;
+    }
+    for (int x = from; x <= xr; ++x) PixelCallback(x, y);
   } else {
     // The edges crossed by rounding near a tip: a two-pixel stub.
     if (xl >= 0) PixelCallback(xl, y);
@@ -208,5 +217,5 @@ void PlotWorkPixel(int x, int y) { GlowScratch[y * kScreenWidth + x] = 255; }
 
 void PlotMaxPixel(int x, int y) {
   uint8_t& p = DepthPlane[y * kScreenWidth + x];
-  if (p <= 125) p = 125;
+  if (p <= kMaxPixelFloor) p = kMaxPixelFloor;
 }

@@ -169,8 +169,9 @@ void HostSession::ShowPicture(int n) {
   const int32_t start = music_.Order();
   int32_t lastOrder = start;
   uint32_t unchangedSince = clock_.Read();
+  // Nothing else draws while a picture holds, so the frame is filled once, not at every present.
+  DrawPicture(pixels);
   while (music_.Order() < start + kOrdersPerPicture) {
-    DrawPicture(pixels);
     SetGreyPalette();
     music_.Poll();
     if (music_.Order() != lastOrder) {
