@@ -16,16 +16,29 @@
 
 namespace {
 
-// A program without a console has a standard error only when it was given one (a console, a pipe, a file);
-// otherwise a box says it.
-void Say(const std::string& text, bool error) {
-  const HANDLE stream = GetStdHandle(STD_ERROR_HANDLE);
-  DWORD written = 0;
+enum class Stream { kOutput, kError };
+
+bool WriteAll(HANDLE stream, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    DWORD written = 0;
+    if (!WriteFile(stream, text.data() + done, static_cast<DWORD>(text.size() - done), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// A program without a console has standard streams only when it was given them (a console, a pipe, a file);
+// otherwise a box says it. As on Linux, the help goes to standard output and the errors to standard error.
+void Say(const std::string& text, Stream to) {
+  const HANDLE stream = GetStdHandle(to == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (stream != nullptr && stream != INVALID_HANDLE_VALUE && GetFileType(stream) != FILE_TYPE_UNKNOWN &&
-      WriteFile(stream, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+      WriteAll(stream, text)) {
     return;
   }
-  MessageBoxA(nullptr, text.c_str(), "vesk", MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+  MessageBoxA(nullptr, text.c_str(), "vesk", MB_OK | (to == Stream::kError ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
 }  // namespace
@@ -35,13 +48,13 @@ int main(int argc, char** argv) {
   std::string text;
   const int parsed = ParseVeskCommandLine(argc, argv, {}, line, &text);
   if (parsed >= 0) {
-    Say(text, parsed != 0);
+    Say(text, parsed == 0 ? Stream::kOutput : Stream::kError);
     return parsed;
   }
   TraceRecorder recorder;
   const bool recording = !line.tracePath.empty();
   if (recording && !StartRealTimeTrace(recorder, line.tracePath, &text)) {
-    Say(text, true);
+    Say(text, Stream::kError);
     return kStatusBadPreset;
   }
   platform::win32::NativePort port;
@@ -57,7 +70,7 @@ int main(int argc, char** argv) {
   if (recording) {
     text.clear();
     status = CompleteRealTimeTrace(recorder, status, interfaceBlock.soundOn == 0, &text);
-    if (!text.empty()) Say(text, status != 0);
+    if (!text.empty()) Say(text, Stream::kError);
   }
   return status;
 }

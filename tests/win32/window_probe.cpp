@@ -9,6 +9,8 @@
 //   client TITLE                the window's client area on the screen, as WxH+X+Y
 //   close TITLE                 asks the window to close, as its close box does
 //   mode                        the display's current width, height and bits per pixel
+//   bare PROGRAM [ARGS...]      runs PROGRAM (a Windows path) with no standard handles, as a desktop shortcut
+//                               starts it, and exits with its status (126 when it cannot be started)
 #include <windows.h>
 
 #include <cstdio>
@@ -79,11 +81,31 @@ int Dump(HWND window) {
   return 0;
 }
 
+// Each argument quoted, as the child's command-line parser reads it back (no argument here holds a quote).
+int RunBare(int argc, char** argv) {
+  std::string line;
+  for (int i = 0; i < argc; ++i) line += std::string(i > 0 ? " \"" : "\"") + argv[i] + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;  // and every handle null
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "window_probe: cannot start %s (error %lu)\n", argv[0], GetLastError());
+    return 126;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 126;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: window_probe wait|gone|dump|click|select|close|mode ...\n");
+    std::fprintf(stderr, "usage: window_probe wait|gone|dump|click|select|where|client|close|mode|bare ...\n");
     return 2;
   }
   const std::string command = argv[1];
@@ -95,6 +117,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc < 3) return 2;
+  if (command == "bare") return RunBare(argc - 2, argv + 2);
   const char* title = argv[2];
   const double seconds = argc > 3 ? std::atof(argv[3]) : 30.0;
   if (command == "wait") {

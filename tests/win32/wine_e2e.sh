@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# vesk.exe under Wine and Xvfb, used as a person would: the launch dialog with its texts and modes, Enter and the
-# full-screen show ended by Escape, a windowed silent show ended by its close box, the About box and "Exit", the
-# message box of a display that cannot be used, and a real mode switch inside a Wine virtual desktop.
-# Usage: wine_e2e.sh <vesk.exe> <window_probe.exe> <wine folder> <output folder>
+# vesk.exe under Wine and Xvfb, used as a person would: the command line's statuses and messages (in a box when
+# there is no standard error), the launch dialog with its texts and modes, Enter and the full-screen show ended by
+# Escape, a windowed silent show ended by its close box, the About box and "Exit", the message box of a display
+# that cannot be used, a real mode switch inside a Wine virtual desktop, and a show started by --run there whose
+# recorded trace verifies.
+# Usage: wine_e2e.sh <vesk.exe> <window_probe.exe> <wine folder> <output folder> [vesk-capture]
+# Without vesk-capture (the Linux program), the recorded trace is not verified.
 set -uo pipefail
-vesk=${1:?usage: wine_e2e.sh <vesk.exe> <window_probe.exe> <wine folder> <output folder>}
+vesk=${1:?usage: wine_e2e.sh <vesk.exe> <window_probe.exe> <wine folder> <output folder> [vesk-capture]}
 probe_exe=${2:?}
 wine_folder=${3:?}
 out=${4:?}
+capture=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$out"
-rm -f "$out"/*.png "$out"/*.log "$out"/*.txt
+rm -f "$out"/*.png "$out"/*.log "$out"/*.txt "$out"/*.trc
 
 readonly kSkip=77
 readonly kLaunchTitle='Orrent - Vesk, Windows version (preview)'
@@ -37,11 +41,17 @@ lap() { echo "  ($(( $(date +%s) - t0 )) s) $*"; }
 
 xvfb_pid=""
 vesk_pid=""
-# The probe joins the virtual desktop only for the runs inside it; the shared prefix must not keep that setting.
-probe_key='HKCU\Software\Wine\AppDefaults\window_probe.exe'
+# vesk.exe and the probe join the virtual desktop only for the runs inside it, by their programs' names, so that
+# Wine passes vesk.exe's own status on (explorer /desktop=... ends with its own); the shared prefix must not keep
+# that setting.
+readonly kDesktopKeys=('HKCU\Software\Wine\AppDefaults\window_probe.exe' 'HKCU\Software\Wine\AppDefaults\vesk.exe')
+leave_desktop() {
+  local key
+  for key in "${kDesktopKeys[@]}"; do "$WINE" reg delete "$key" /f >/dev/null 2>&1; done
+}
 cleanup() {
   if [ -n "$vesk_pid" ] && kill -0 "$vesk_pid" 2>/dev/null; then kill -KILL "$vesk_pid" 2>/dev/null; fi
-  [ -n "$xvfb_pid" ] && "$WINE" reg delete "$probe_key" /f >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && leave_desktop
   # Wine's processes belong to this display: end them before it goes.
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
@@ -72,8 +82,9 @@ start_vesk() {
   vesk_pid=$!
 }
 
+# Waits for the program started last to end with the given status (default 0).
 expect_exit() {
-  local seconds=$1 name=$2 status
+  local seconds=$1 name=$2 want=${3:-0} status
   for _ in $(seq $((seconds * 10))); do
     kill -0 "$vesk_pid" 2>/dev/null || break
     sleep 0.1
@@ -82,8 +93,8 @@ expect_exit() {
   wait "$vesk_pid"
   status=$?
   vesk_pid=""
-  [ "$status" -eq 0 ] || fail "$name: exit status $status (see $out/$name.err.log)"
-  lap "$name: ended with status 0"
+  [ "$status" -eq "$want" ] || fail "$name: exit status $status, not $want (see $out/$name.err.log)"
+  lap "$name: ended with status $status"
 }
 
 # The X window of a Wine window, by its exact title.
@@ -176,6 +187,37 @@ expect_line() {
   grep -qF -- "$2" "$1" || fail "$(basename "$1") lacks: $2"
 }
 
+# ---- 0. The command line: answers without the dialog, the statuses vesk has on Linux ----
+echo "run 0: the command line"
+# Runs vesk.exe with the arguments and checks its status; its output and errors go to $out/<name>.out|err.log.
+run_line() {
+  local name=$1 want=$2 status
+  shift 2
+  timeout 30 "$WINE" "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log"
+  status=$?
+  [ "$status" -eq "$want" ] || fail "vesk.exe $*: status $status, not $want (see $out/$name.err.log)"
+}
+run_line bad-mode 2 --mode 12x
+expect_line "$out/bad-mode.err.log" "--mode"
+expect_line "$out/bad-mode.err.log" "'12x'"
+run_line bogus 2 --bogus
+expect_line "$out/bogus.err.log" "--bogus"
+run_line help 0 --help
+for text in 'Usage: vesk [OPTIONS]' --help --version --run '--mode WxH[xD]' --windowed --nosound --stretch \
+  '--record-trace FILE' 'Exit status: 0'; do
+  expect_line "$out/help.out.log" "$text"
+done
+grep -q 'Usage:' "$out/help.err.log" && fail "run 0: the help went to standard error"
+lap "--mode 12x and --bogus: status 2, why on standard error; --help: status 0, the usage on standard output"
+# Started as a desktop shortcut starts it, with no standard handles: the message comes in a box.
+start_vesk boxed "$WINE" "$probe_exe" bare "$("$WINE" winepath -w "$vesk" 2>/dev/null | tr -d '\r')" --mode 12x
+probe wait vesk 30 >/dev/null || fail "run 0: no box \"vesk\" without standard error"
+probe dump vesk >"$out/bad-mode-box.txt"
+expect_line "$out/bad-mode-box.txt" "text=\"vesk: --mode: "
+expect_line "$out/bad-mode-box.txt" "'12x'"
+click vesk 1
+expect_exit 15 boxed 2
+
 # ---- 1. The dialog, Enter, the full-screen show, Escape ----
 echo "run 1: the dialog, full screen, Escape"
 start_vesk fullscreen "$WINE" "$vesk"
@@ -241,14 +283,16 @@ press "DDRAW ERROR" Return
 expect_exit 15 noddraw
 
 # ---- Inside a Wine virtual desktop, which offers many modes and really switches between them ----
-# The probe joins the same desktop; the show is started in it as "wine explorer /desktop=..." does.
-"$WINE" reg add "$probe_key\\Explorer" /v Desktop /d vesk /f >/dev/null 2>&1 ||
-  fail "cannot put the probe in the virtual desktop"
 readonly kDesktop=1024x768 kSwitchMode=640x480x32
+for key in "${kDesktopKeys[@]}"; do
+  "$WINE" reg add "$key\\Explorer" /v Desktop /d vesk /f >/dev/null 2>&1 || fail "cannot put $key in the virtual desktop"
+done
+"$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vesk /d $kDesktop /f >/dev/null 2>&1 ||
+  fail "cannot size the virtual desktop"
 
 # ---- 4. Full screen at 640x480: the mode switch, the show, Escape, the desktop's mode back ----
 echo "run 4: full screen $kSwitchMode in a $kDesktop virtual desktop"
-start_vesk switch "$WINE" explorer /desktop=vesk,$kDesktop "$vesk"
+start_vesk switch "$WINE" "$vesk"
 probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 4: the launch dialog did not appear"
 probe dump "$kLaunchTitle" >"$out/desktop-dialog.txt"
 modes=$(grep -c '^item ' "$out/desktop-dialog.txt")
@@ -267,7 +311,7 @@ expect_exit 15 switch
 
 # ---- 5. Windowed and silent at 640x480: the title, the client size, the close box ----
 echo "run 5: windowed, nosound, closed"
-start_vesk windowed "$WINE" explorer /desktop=vesk,$kDesktop "$vesk"
+start_vesk windowed "$WINE" "$vesk"
 probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 5: the launch dialog did not appear"
 probe select "$kLaunchTitle" 104 $kSwitchMode || fail "run 5: no $kSwitchMode in the list"
 click "$kLaunchTitle" 1000
@@ -290,21 +334,41 @@ wait_picture "$out/windowed.png" 30 "$area" || fail "run 5: only black frames in
 probe close "$kWindowedTitle"
 expect_exit 15 windowed
 
-# ---- 6. A full-screen mode the display refuses: a 16-bit X screen cannot be switched to 32 bits ----
-echo "run 6: SetDisplayMode refused"
-"$WINE" reg delete "$probe_key" /f >/dev/null 2>&1
+# ---- 6. Preset by the command line: the windowed show at once, no dialog, its trace recorded ----
+echo "run 6: --run --mode 640x480 --windowed --record-trace"
+start_vesk preset "$WINE" "$vesk" --run --mode "${kSwitchMode%x*}" --windowed --record-trace \
+  "$("$WINE" winepath -w "$out/preset.trc" 2>/dev/null | tr -d '\r')"
+probe wait "$kWindowedTitle" 30 >/dev/null || fail "run 6: no window titled \"$kWindowedTitle\" without the dialog"
+probe gone "$kLaunchTitle" 0 || fail "run 6: the launch dialog opened"
+probe dump "$kWindowedTitle" >"$out/preset.txt"
+grep -q "client=${kSwitchMode%x*} title=" "$out/preset.txt" ||
+  fail "run 6: the client area is not ${kSwitchMode%x*}: $(head -n1 "$out/preset.txt")"
+wait_picture "$out/preset.png" 30 "$(probe client "$kWindowedTitle")" || fail "run 6: only black frames for 30 s"
+probe close "$kWindowedTitle"
+expect_exit 15 preset
+if [ -n "$capture" ]; then
+  "$capture" --verify "$out/preset.trc" >"$out/preset-verify.log" 2>&1 ||
+    fail "run 6: the recorded trace does not verify (see $out/preset-verify.log)"
+  lap "the recorded trace verifies: $(tail -n1 "$out/preset-verify.log")"
+else
+  echo "  (no vesk-capture given: the recorded trace is not verified)"
+fi
+
+# ---- 7. A full-screen mode the display refuses: a 16-bit X screen cannot be switched to 32 bits ----
+echo "run 7: SetDisplayMode refused"
+leave_desktop
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
 kill "$xvfb_pid" 2>/dev/null
 wait "$xvfb_pid" 2>/dev/null
 xvfb_pid=""
-start_xvfb 1024x768x16 || fail "run 6: Xvfb cannot start a 16-bit screen"
+start_xvfb 1024x768x16 || fail "run 7: Xvfb cannot start a 16-bit screen"
 export DISPLAY=":$number"
 start_vesk refused "$WINE" "$vesk"
-probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 6: the launch dialog did not appear"
-probe select "$kLaunchTitle" 104 1024x768x32 || fail "run 6: no 1024x768x32 in the list"
+probe wait "$kLaunchTitle" 60 >/dev/null || fail "run 7: the launch dialog did not appear"
+probe select "$kLaunchTitle" 104 1024x768x32 || fail "run 7: no 1024x768x32 in the list"
 click "$kLaunchTitle" 1
-probe wait "DDRAW ERROR" 20 >/dev/null || fail "run 6: no \"DDRAW ERROR\" box"
+probe wait "DDRAW ERROR" 20 >/dev/null || fail "run 7: no \"DDRAW ERROR\" box"
 probe dump "DDRAW ERROR" >"$out/set-display-mode-error.txt"
 expect_line "$out/set-display-mode-error.txt" 'text="SetDisplayMode error"'
 import -window root "$out/set-display-mode-error.png"
