@@ -46,8 +46,8 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     }
     if (!options.audioFile.empty()) audio_ = std::make_unique<WavWriter>(options.audioFile, platform::kMixRate);
     if (!options.videoFile.empty()) {
-      video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.width, options.height,
-                                             options.fps, options.encoderTimeoutMs);
+      video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.container, options.width,
+                                             options.height, options.fps, options.encoderTimeoutMs);
       shown_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
     }
     if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
@@ -229,6 +229,8 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
         *summary = {capture.presents(), capture.endUnits().value_or(platform.Now()), platform.UnitsPerSecond()};
       }
     }
+  } catch (const StandardOutputClosed&) {
+    status = kBrokenPipeStatus;
   } catch (const std::exception& e) {
     if (platform::InterruptStatus() == 0) {
       std::fprintf(stderr, "\nvesk-capture: %s\n", e.what());
