@@ -60,10 +60,13 @@ case $case in
     ;;
   closed-reader)
     command -v ffmpeg >/dev/null || { echo "no ffmpeg"; exit 77; }
-    # Lossless, so far more than a pipe holds: ffmpeg is still writing when the reader leaves.
-    TMPDIR="$dir/tmp" "$capture" --video - --container mkv --quality archive --to 2 2>/dev/null | head -c 100 >/dev/null
-    status=${PIPESTATUS[0]}
-    [ "$status" -eq 141 ] || fail "status $status when the reader left early, not 141 as for --audio -"
+    # Each over a megabyte, far more than a pipe holds: ffmpeg is still writing when the reader leaves.
+    for video in "--container mkv --quality archive --to 2" "--container mp4 --from 20 --to 22 --size 640x400"; do
+      # shellcheck disable=SC2086
+      TMPDIR="$dir/tmp" "$capture" --video - $video 2>/dev/null | head -c 100 >/dev/null
+      status=${PIPESTATUS[0]}
+      [ "$status" -eq 141 ] || fail "status $status when the reader of $video left early, not 141 as for --audio -"
+    done
     [ -z "$(ls -A "$dir/tmp")" ] || fail "left behind: $(ls -A "$dir/tmp")"
     ;;
   *)
