@@ -17,7 +17,9 @@
 #include "host/capture/png_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
+#include "host/exit_status.h"
 #include "host/session.h"
+#include "platform/child_process.h"
 #include "platform/headless/headless.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
@@ -229,10 +231,12 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
         *summary = {capture.presents(), capture.endUnits().value_or(platform.Now()), platform.UnitsPerSecond()};
       }
     }
-  } catch (const StandardOutputClosed&) {
-    status = kBrokenPipeStatus;
   } catch (const std::exception& e) {
-    if (platform::InterruptStatus() == 0) {
+    const bool toStandardOutput = options.videoFile == "-" || options.audioFile == "-" || options.traceFile == "-";
+    if (toStandardOutput && platform::StandardOutputClosed()) {
+      // Said as a writer there says it when SIGPIPE ends it: by the status alone, here after the clean-up.
+      status = kStatusBrokenPipe;
+    } else if (platform::InterruptStatus() == 0) {
       std::fprintf(stderr, "\nvesk-capture: %s\n", e.what());
       status = 1;
     }

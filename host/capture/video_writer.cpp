@@ -153,7 +153,7 @@ void VideoWriter::RunToEnd(platform::ChildProcess& child, const std::string& wha
   switch (child.Wait(limitMs, status)) {
     case platform::ChildProcess::Result::kDone:
       // ffmpeg ends with 0 even when the reader of its output went away; the capture must not.
-      if (path_ == "-" && platform::StandardOutputClosed()) throw StandardOutputClosed();
+      if (path_ == "-" && platform::StandardOutputClosed()) throw ReaderLeftEarly();
       if (status == 0) return;
       throw std::runtime_error("ffmpeg could not " + what + " " + path_);
     case platform::ChildProcess::Result::kInterrupted:

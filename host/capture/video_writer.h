@@ -23,12 +23,10 @@ struct VideoEncoding {
 };
 VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height);
 
-// The reader of standard output went away before the whole video reached it. A capture ends then as it does when
-// it writes the sound or trace there itself: with the status a shell gives a program ended by SIGPIPE.
-struct StandardOutputClosed : std::runtime_error {
-  StandardOutputClosed() : std::runtime_error("standard output was closed before the video was written") {}
+// The reader of standard output went away before the whole video reached it; ffmpeg does not say so by its status.
+struct ReaderLeftEarly : std::runtime_error {
+  ReaderLeftEarly() : std::runtime_error("standard output was closed before the video was written") {}
 };
-inline constexpr int kBrokenPipeStatus = 141;
 
 class VideoWriter {
  public:

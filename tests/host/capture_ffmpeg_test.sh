@@ -59,6 +59,11 @@ case $case in
     fail "ffmpeg outlived the killed capture by 5 s"
     ;;
   closed-reader)
+    # The sound or trace there: the file written beside it is cleaned up, not left half-written.
+    "$capture" --trace - --audio "$dir/out/a.wav" --to 5 | head -c 100 >/dev/null
+    status=${PIPESTATUS[0]}
+    [ "$status" -eq 141 ] || fail "status $status when the trace's reader left early, not 141"
+    [ -z "$(ls -A "$dir/out")" ] || fail "left behind: $(ls -A "$dir/out")"
     command -v ffmpeg >/dev/null || { echo "no ffmpeg"; exit 77; }
     # Each over a megabyte, far more than a pipe holds: ffmpeg is still writing when the reader leaves.
     for video in "--container mkv --quality archive --to 2" "--container mp4 --from 20 --to 22 --size 640x400"; do
@@ -67,7 +72,11 @@ case $case in
       status=${PIPESTATUS[0]}
       [ "$status" -eq 141 ] || fail "status $status when the reader of $video left early, not 141 as for --audio -"
     done
-    [ -z "$(ls -A "$dir/tmp")" ] || fail "left behind: $(ls -A "$dir/tmp")"
+    TMPDIR="$dir/tmp" "$capture" --audio - --video "$dir/out/v.mp4" --size 64x40 --to 5 | head -c 100 >/dev/null
+    status=${PIPESTATUS[0]}
+    [ "$status" -eq 141 ] || fail "status $status when the sound's reader left early beside a video, not 141"
+    left=$(find "$dir/tmp" "$dir/out" -mindepth 1)
+    [ -z "$left" ] || fail "left behind: $left"
     ;;
   *)
     fail "no case $case"
