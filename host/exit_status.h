@@ -6,3 +6,5 @@ inline constexpr int kStatusOk = 0;
 inline constexpr int kStatusFailed = 1;
 // The command line asked for something that cannot be: a bad option, or a mode the display does not offer.
 inline constexpr int kStatusBadOption = 2;
+// What reads the capture's standard output went away early: the status a shell gives a writer ended by SIGPIPE.
+inline constexpr int kStatusBrokenPipe = 141;

@@ -26,7 +26,8 @@ class ChildProcess {
   // Starts arguments[0], looked up on PATH, with the rest as its arguments. Its standard input is a pipe from
   // this process when withInput is true, otherwise empty; its standard output and error are this process's.
   // No other file of this process is inherited. The child does not see the terminal's Ctrl+C: it is stopped
-  // through Stop. Returns false with a message in error.
+  // through Stop. On Linux it is killed when the thread that started it ends, with the process or alone.
+  // Returns false with a message in error.
   bool Start(const std::vector<std::string>& arguments, bool withInput, std::string& error);
   // Writes all bytes into the child's input, giving up when the child takes nothing for timeoutMs.
   Result Write(const void* data, size_t bytes, int32_t timeoutMs);
@@ -45,5 +46,9 @@ class ChildProcess {
 
 // True when a program of that name can be started from PATH.
 bool ProgramOnPath(const std::string& name);
+
+// True when this process's standard output is a pipe or socket that nothing reads any more: what a child
+// writing there met as a broken pipe, whatever status it ended with.
+bool StandardOutputClosed();
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 #include "host/capture/capture_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +19,29 @@ namespace {
 constexpr int32_t kMaxOutputSide = 8192;
 constexpr uint32_t kMaxFps = 1000;
 constexpr uint32_t kMaxStartupMs = 600000;
+constexpr uint32_t kMaxFfmpegTimeoutSeconds = 86400;
+
+namespace fs = std::filesystem;
+
+struct Container {
+  const char* name;  // the extension and the --container word
+  const char* format;  // ffmpeg's
+  bool holdsArchive;   // FFV1 and FLAC
+};
+// .webm takes only VP8, VP9 or AV1 pictures with Vorbis or Opus sound, none of which these qualities are made of,
+// and .avi has no proper place for AAC or FLAC sound: both are refused rather than quietly written as another.
+constexpr Container kContainers[] = {{"mp4", "mp4", false}, {"mkv", "matroska", true}, {"mov", "mov", false}};
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+// Said before the range check, which would call a word out of range.
+std::string WholeNumber(const std::string& text) {
+  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) return {};
+  return "expected a whole number, not '" + text + "'";
+}
 
 // "WxH" with one to five digits on each side.
 bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
@@ -41,6 +66,21 @@ std::string FiniteSeconds(const std::string& text) {
   return "expected a number of seconds, 0 or more, not '" + text + "'";
 }
 
+// The file a name ends up writing: links followed even where their target does not exist yet, as an output is
+// created through them.
+std::string ResolvedTarget(const std::string& path) {
+  std::error_code error;
+  fs::path at = fs::absolute(path, error);
+  // As many links as the system follows before it gives up on a loop.
+  for (int links = 0; links < 40 && fs::is_symlink(at, error); ++links) {
+    const fs::path text = fs::read_symlink(at, error);
+    if (error) break;
+    at = text.is_absolute() ? text : fs::weakly_canonical(at.parent_path(), error) / text;
+  }
+  const fs::path resolved = fs::weakly_canonical(at, error);
+  return error ? at.lexically_normal().string() : resolved.string();
+}
+
 // Two outputs must not be one file, nor both standard output: the second would overwrite or interleave the first.
 void CheckDistinctOutputs(const CaptureOptions& options) {
   const std::vector<std::pair<const char*, const std::string*>> outputs = {{"--frames", &options.framesDir},
@@ -50,12 +90,7 @@ void CheckDistinctOutputs(const CaptureOptions& options) {
   std::map<std::string, const char*> seen;
   for (const auto& [name, path] : outputs) {
     if (path->empty()) continue;
-    std::string key = "-";
-    if (*path != "-") {
-      std::error_code error;
-      const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::filesystem::absolute(*path), error);
-      key = error ? *path : resolved.string();
-    }
+    const std::string key = *path == "-" ? *path : ResolvedTarget(*path);
     const auto [at, fresh] = seen.emplace(key, name);
     if (!fresh) {
       const std::string where = key == "-" ? "standard output" : "the same file, " + *path;
@@ -64,7 +99,37 @@ void CheckDistinctOutputs(const CaptureOptions& options) {
   }
 }
 
+void CheckVideoFormat(const CaptureOptions& options) {
+  if (options.videoFile.empty()) return;
+  if (options.videoFile == "-" && options.container.empty()) {
+    throw CLI::ValidationError("--video", "standard output needs --container mp4, mkv or mov");
+  }
+  if (!VideoFormat(options.videoFile, options.container, options.quality).empty()) return;
+  const char* quality = options.quality == VideoQuality::kArchive ? "an archive"
+                        : options.quality == VideoQuality::kFast  ? "a fast"
+                                                                  : "a standard";
+  const bool named = !options.container.empty();
+  throw CLI::ValidationError(named ? "--container" : "--video",
+                             std::string(quality) + " video cannot be written as " +
+                                 (named ? options.container : options.videoFile) + "; accepted: " +
+                                 kAcceptedContainers + (named ? "" : " (--container names one for any file name)"));
+}
+
 }  // namespace
+
+const char* const kAcceptedContainers = "fast or standard as .mp4, .mkv or .mov; archive as .mkv";
+
+std::string VideoFormat(const std::string& path, const std::string& container, VideoQuality quality) {
+  std::string name = container;
+  if (name.empty()) {
+    const std::string extension = fs::path(path).extension().string();
+    name = Lower(extension.empty() ? extension : extension.substr(1));
+  }
+  for (const Container& c : kContainers) {
+    if (name == c.name && (quality != VideoQuality::kArchive || c.holdsArchive)) return c.format;
+  }
+  return {};
+}
 
 int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   CLI::App app{
@@ -75,13 +140,17 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
   std::string from;
   std::string to;
+  std::string quality;
+  uint32_t ffmpegTimeout = static_cast<uint32_t>(options.encoderTimeoutMs / 1000);
   // The same name as vesk's: both programs come from one build of the show.
   app.set_version_flag("--version", std::string("vesk ") + VeskVersion(), "Print the version and exit");
   app.add_option("--fps", options.fps, "Vertical blanks per simulated second")
+      ->check(WholeNumber)
       ->check(CLI::Range(uint32_t{1}, kMaxFps))
       ->capture_default_str();
   app.add_option("--startup-ms", options.startupMs,
                  "Simulated time the show's start-up work takes before the music starts")
+      ->check(WholeNumber)
       ->check(CLI::Range(uint32_t{0}, kMaxStartupMs))
       ->capture_default_str();
   app.add_flag("--nosound", options.nosound, "Play the music silenced, as the dialog's Nosound box does");
@@ -92,21 +161,41 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
                  "row or column wider than others, and sizes that are not 4:3 distort the picture")
       ->capture_default_str();
   app.add_option("--frames", options.framesDir, "Write a PNG per presented frame into this folder");
-  app.add_option("--video", options.videoFile,
-                 "Write a video (needs the ffmpeg program); - for standard output. The format follows the\n"
-                 "name's extension (.mp4, .mkv, .mov; MP4 without one)");
+  auto* videoOption = app.add_option(
+      "--video", options.videoFile,
+      "Write a video (needs the ffmpeg program); - for standard output. The container follows the name's\n"
+      "extension: .mp4, .mkv or .mov for the fast and standard qualities, .mkv for the archive; other\n"
+      "names are refused, .webm and .avi among them (WebM holds no H.264 or FFV1, AVI no AAC or FLAC)");
+  app.add_option("--container", options.container,
+                 "The video's container whatever its name says: mp4, mkv or mov (mkv for the archive).\n"
+                 "Needed with --video -")
+      ->check([](const std::string& name) {
+        return name == "mp4" || name == "mkv" || name == "mov" ? std::string()
+                                                               : "expected mp4, mkv or mov, not '" + name + "'";
+      })
+      ->type_name("NAME")
+      ->needs(videoOption);
   const std::map<std::string, VideoQuality> qualities = {
       {"fast", VideoQuality::kFast}, {"standard", VideoQuality::kStandard}, {"archive", VideoQuality::kArchive}};
-  app.add_option("--quality", options.quality,
+  auto* qualityOption = app.add_option("--quality", quality,
                  "The video's quality:\n"
                  "  fast      H.264 4:2:0 and AAC: quickest to make and plays everywhere; colours may bleed\n"
                  "            across pixel edges\n"
                  "  standard  H.264 4:4:4 and AAC: visually lossless with every pixel edge sharp (the default)\n"
                  "  archive   FFV1 and FLAC in Matroska at 320x200, whatever --size says: lossless, each\n"
                  "            decoded frame holds exactly the colours the show put on the screen")
-      ->transform(CLI::CheckedTransformer(qualities, CLI::ignore_case).description(""))
+      ->check([&qualities](const std::string& name) {
+        return qualities.count(Lower(name)) != 0 ? std::string()
+                                                 : "expected fast, standard or archive, not '" + name + "'";
+      })
       ->type_name("fast|standard|archive")
       ->default_str("standard");
+  app.add_option("--ffmpeg-timeout", ffmpegTimeout,
+                 "Give up on ffmpeg, ending with status 1, when it takes no frame for this long")
+      ->check(WholeNumber)
+      ->check(CLI::Range(uint32_t{1}, kMaxFfmpegTimeoutSeconds))
+      ->type_name("SECONDS")
+      ->capture_default_str();
   app.add_option("--audio", options.audioFile,
                  "Write the sound as a 16-bit stereo WAV file; - for standard output. Where the output cannot\n"
                  "seek (a pipe), both sizes in the header are 0xFFFFFFFF, meaning 'up to the end of the data'");
@@ -122,6 +211,8 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
                        ->type_name("SECONDS");
   try {
     app.parse(argc, argv);
+    if (qualityOption->count() > 0) options.quality = qualities.at(Lower(quality));
+    options.encoderTimeoutMs = static_cast<int32_t>(ffmpegTimeout * 1000);
     if (!ParseSize(size, options.width, options.height)) {
       throw CLI::ValidationError("--size", "expected WxH, for example 1600x1200, not '" + size + "'");
     }
@@ -141,6 +232,7 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
     if (options.fromSeconds && options.toSeconds && *options.toSeconds <= *options.fromSeconds) {
       throw CLI::ValidationError("--to", "must be later than --from");
     }
+    CheckVideoFormat(options);
     CheckDistinctOutputs(options);
   } catch (const CLI::CallForHelp& help) {
     std::fputs(app.help().c_str(), stdout);

@@ -20,6 +20,7 @@ struct CaptureOptions {
   std::string framesDir;   // a PNG per presented frame
   std::string videoFile;   // through the ffmpeg program; "-" for standard output
   VideoQuality quality = VideoQuality::kStandard;
+  std::string container;   // "mp4", "mkv" or "mov"; empty: the video file's extension says
   std::string audioFile;   // WAV; "-" for standard output
   std::string traceFile;   // "-" for standard output
   std::optional<double> fromSeconds;
@@ -28,9 +29,14 @@ struct CaptureOptions {
   bool progress = true;    // a progress line when standard error is a terminal
   // The screen is drawn even when no output looks at it: what skipping that work saves can then be measured.
   bool drawUnwatchedScreen = false;
-  // How long the encoder may take nothing, or take to finish, before the capture gives up on it.
-  int32_t encoderTimeoutMs = 120000;
+  // How long the encoder may take no frame before the capture gives up on it.
+  int32_t encoderTimeoutMs = 30000;
 };
+
+// The ffmpeg format of a video: the container named, or else the one the file's extension names, when it can
+// hold that quality; empty when it cannot (kAcceptedContainers says what can).
+std::string VideoFormat(const std::string& path, const std::string& container, VideoQuality quality);
+extern const char* const kAcceptedContainers;
 
 // Reads the options. Returns -1 to go on with the capture, otherwise the status to exit with at once (0 after
 // --help, kStatusBadOption after a bad option, with its message on standard error).

@@ -17,7 +17,9 @@
 #include "host/capture/png_writer.h"
 #include "host/capture/video_writer.h"
 #include "host/capture/wav_writer.h"
+#include "host/exit_status.h"
 #include "host/session.h"
+#include "platform/child_process.h"
 #include "platform/headless/headless.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
@@ -46,8 +48,8 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     }
     if (!options.audioFile.empty()) audio_ = std::make_unique<WavWriter>(options.audioFile, platform::kMixRate);
     if (!options.videoFile.empty()) {
-      video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.width, options.height,
-                                             options.fps, options.encoderTimeoutMs);
+      video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.container, options.width,
+                                             options.height, options.fps, options.encoderTimeoutMs);
       shown_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
     }
     if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
@@ -230,7 +232,11 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
       }
     }
   } catch (const std::exception& e) {
-    if (platform::InterruptStatus() == 0) {
+    const bool toStandardOutput = options.videoFile == "-" || options.audioFile == "-" || options.traceFile == "-";
+    if (toStandardOutput && platform::StandardOutputClosed()) {
+      // Said as a writer there says it when SIGPIPE ends it: by the status alone, here after the clean-up.
+      status = kStatusBrokenPipe;
+    } else if (platform::InterruptStatus() == 0) {
       std::fprintf(stderr, "\nvesk-capture: %s\n", e.what());
       status = 1;
     }

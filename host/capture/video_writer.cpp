@@ -2,6 +2,8 @@
 // that adds the sound. Every path reaches ffmpeg as a file: URL, so no name is taken for a protocol or option.
 #include "host/capture/video_writer.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -17,6 +19,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kPictureBytes = static_cast<size_t>(kFrameBytes) * 4;
+// Finishing a long video at a large size takes a while without any sign of progress, so the wait for it is
+// never shorter than this, whatever the timeout for frames.
+constexpr int32_t kShortestFinishMs = 120000;
 
 // An interrupt request stops the capture; RunCapture turns it into the matching exit status.
 struct Interrupted : std::runtime_error {
@@ -30,13 +35,10 @@ std::string UniqueTemporary(const std::string& suffix) {
   return (fs::temp_directory_path() / ("vesk-capture-" + std::to_string(random()) + suffix)).string();
 }
 
-// The container from the name; MP4 when the name says nothing, Matroska for the archive (FFV1 needs it).
-std::string ContainerFor(const std::string& path, VideoQuality quality) {
-  if (quality == VideoQuality::kArchive) return "matroska";
-  const std::string extension = fs::path(path).extension().string();
-  if (extension == ".mkv") return "matroska";
-  if (extension == ".mov") return "mov";
-  return "mp4";
+std::string Seconds(int32_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", ms / 1000.0);
+  return text;
 }
 
 std::vector<std::string> Quiet() { return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-nostats", "-y"}; }
@@ -72,9 +74,16 @@ VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height) {
   return {kScreenWidth, kScreenHeight, "null", "-c:v ffv1 -level 3 -slices 4 -pix_fmt bgr0", "-c:a flac"};
 }
 
-VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, int32_t width, int32_t height,
-                         uint32_t fps, int32_t timeoutMs)
-    : path_(path), quality_(quality), timeoutMs_(timeoutMs), destination_(path) {
+VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, const std::string& container,
+                         int32_t width, int32_t height, uint32_t fps, int32_t timeoutMs)
+    : path_(path),
+      quality_(quality),
+      format_(VideoFormat(path, container, quality)),
+      timeoutMs_(timeoutMs),
+      destination_(path) {
+  if (format_.empty()) {
+    throw std::runtime_error("no container for the video " + path + "; accepted: " + kAcceptedContainers);
+  }
   if (!platform::ProgramOnPath("ffmpeg")) {
     throw std::runtime_error("--video needs the ffmpeg program, which is not on PATH (Debian: apt-get install ffmpeg)");
   }
@@ -128,8 +137,8 @@ void VideoWriter::WriteFrame(const uint8_t* picture) {
     case platform::ChildProcess::Result::kInterrupted:
       throw Interrupted();
     case platform::ChildProcess::Result::kTimedOut:
-      throw std::runtime_error("ffmpeg has taken no frame for " + std::to_string(timeoutMs_ / 1000) +
-                               " s; giving up on " + path_);
+      throw std::runtime_error("ffmpeg took no frame for " + Seconds(timeoutMs_) + "; giving up on " + path_ +
+                               " (--ffmpeg-timeout sets how long to wait)");
     case platform::ChildProcess::Result::kClosed:
       break;
   }
@@ -140,15 +149,18 @@ void VideoWriter::WriteSound(const int16_t* samples, size_t frames) { sound_->Wr
 
 void VideoWriter::RunToEnd(platform::ChildProcess& child, const std::string& what) {
   int status = 0;
-  switch (child.Wait(timeoutMs_, status)) {
+  const int32_t limitMs = std::max(timeoutMs_, kShortestFinishMs);
+  switch (child.Wait(limitMs, status)) {
     case platform::ChildProcess::Result::kDone:
+      // ffmpeg ends with 0 even when the reader of its output went away; the capture must not.
+      if (path_ == "-" && platform::StandardOutputClosed()) throw ReaderLeftEarly();
       if (status == 0) return;
       throw std::runtime_error("ffmpeg could not " + what + " " + path_);
     case platform::ChildProcess::Result::kInterrupted:
       throw Interrupted();
     default:
-      throw std::runtime_error("ffmpeg did not " + what + " " + path_ + " within " +
-                               std::to_string(timeoutMs_ / 1000) + " s; giving up");
+      throw std::runtime_error("ffmpeg did not " + what + " " + path_ + " within " + Seconds(limitMs) +
+                               "; giving up");
   }
 }
 
@@ -167,9 +179,8 @@ void VideoWriter::Commit(CaptureProgress& progress) {
     mux.push_back(a);
   }
   Append(mux, encoding.soundCodec);
-  const std::string container = ContainerFor(destination_.target().path, quality_);
-  mux.insert(mux.end(), {"-f", container});
-  if (container == "mp4" || container == "mov") {
+  mux.insert(mux.end(), {"-f", format_});
+  if (format_ == "mp4" || format_ == "mov") {
     // A device or pipe cannot be rewound to put the index first: index each fragment instead.
     mux.insert(mux.end(), {"-movflags", destination_.target().inPlace ? "frag_keyframe+empty_moov" : "+faststart"});
   }

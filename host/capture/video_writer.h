@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "file_output/atomic_file.h"
@@ -22,12 +23,18 @@ struct VideoEncoding {
 };
 VideoEncoding EncodingFor(VideoQuality quality, int32_t width, int32_t height);
 
+// The reader of standard output went away before the whole video reached it; ffmpeg does not say so by its status.
+struct ReaderLeftEarly : std::runtime_error {
+  ReaderLeftEarly() : std::runtime_error("standard output was closed before the video was written") {}
+};
+
 class VideoWriter {
  public:
-  // Starts ffmpeg for a video of the given quality and output size at fps. "-" is standard output. Throws
-  // std::runtime_error, with a clear message when ffmpeg is not installed.
-  VideoWriter(const std::string& path, VideoQuality quality, int32_t width, int32_t height, uint32_t fps,
-              int32_t timeoutMs);
+  // Starts ffmpeg for a video of the given quality and output size at fps, in the container named or else the
+  // one the name's extension says (VideoFormat). "-" is standard output. Throws std::runtime_error, with a
+  // clear message when ffmpeg is not installed or the container does not fit.
+  VideoWriter(const std::string& path, VideoQuality quality, const std::string& container, int32_t width,
+              int32_t height, uint32_t fps, int32_t timeoutMs);
   ~VideoWriter();  // stops ffmpeg and removes the partial files unless committed
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
@@ -44,7 +51,8 @@ class VideoWriter {
 
   std::string path_;
   VideoQuality quality_;
-  int32_t timeoutMs_;
+  std::string format_;  // ffmpeg's name of the container
+  int32_t timeoutMs_;   // for a frame to be taken
   PendingOutput destination_;  // what the muxer writes, named at the end
   std::string output_;       // ffmpeg's name for the final output
   std::string picturePath_;

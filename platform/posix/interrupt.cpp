@@ -24,10 +24,14 @@ void Handle(void (*handler)(int)) {
 void WatchInterrupts() {
   requested = 0;
   Handle(OnSignal);
+  // A reader of standard output that leaves early must show up as a failed write, so the other outputs are
+  // cleaned up before the program ends as SIGPIPE would have ended it.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 void StopWatchingInterrupts() {
   Handle(SIG_DFL);
+  signal(SIGPIPE, SIG_DFL);
   requested = 0;
 }
 

@@ -234,4 +234,7 @@ bool ProgramOnPath(const std::string& name) {
   return SearchPathA(nullptr, name.c_str(), ".exe", MAX_PATH, found, nullptr) != 0;
 }
 
+// An anonymous pipe's writer cannot ask whether its reader is still there; the muxer's status has to do.
+bool StandardOutputClosed() { return false; }
+
 }  // namespace platform

@@ -430,7 +430,7 @@ TEST_F(CaptureFiles, AnEncoderThatTakesNothingIsGivenUpOn) {
   const std::string message = ::testing::internal::GetCapturedStderr();
   setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(status, 1);
-  EXPECT_NE(message.find("giving up"), std::string::npos) << message;
+  EXPECT_NE(message.find("ffmpeg took no frame for 0.5 s; giving up"), std::string::npos) << message;
   EXPECT_EQ(Names(), (std::vector<std::string>{"ffmpeg"}));
 }
 
@@ -498,7 +498,7 @@ TEST_F(CaptureFiles, ASpanPastTheShowsEndIsWarnedAbout) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("warning: the show ended at"), std::string::npos);
 }
 
-int Parse(std::vector<std::string> args, CaptureOptions& o) {
+int Parse(std::vector<std::string> args, CaptureOptions& o, std::string* message = nullptr) {
   args.insert(args.begin(), "vesk-capture");
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -506,7 +506,8 @@ int Parse(std::vector<std::string> args, CaptureOptions& o) {
   ::testing::internal::CaptureStderr();
   const int status = ParseCaptureOptions(static_cast<int>(argv.size()), argv.data(), o);
   ::testing::internal::GetCapturedStdout();
-  ::testing::internal::GetCapturedStderr();
+  const std::string error = ::testing::internal::GetCapturedStderr();
+  if (message != nullptr) *message = error;
   return status;
 }
 
@@ -517,10 +518,12 @@ TEST(CaptureOptionsParsing, DefaultsAndValues) {
   EXPECT_EQ(o.width, 1600);
   EXPECT_EQ(o.height, 1200);
   EXPECT_FALSE(o.fromSeconds);
+  EXPECT_EQ(o.encoderTimeoutMs, 30000);
   EXPECT_EQ(Parse({"--fps", "30", "--startup-ms", "250", "--nosound", "--size", "640x480", "--trace", "-",
-                   "--from", "1.5", "--to", "3"},
+                   "--from", "1.5", "--to", "3", "--ffmpeg-timeout", "5"},
                   o),
             -1);
+  EXPECT_EQ(o.encoderTimeoutMs, 5000);
   EXPECT_EQ(o.fps, 30u);
   EXPECT_EQ(o.startupMs, 250u);
   EXPECT_TRUE(o.nosound);
@@ -547,13 +550,76 @@ TEST(CaptureOptionsParsing, SecondsThatAreNotNumbersAndCollidingOutputsAreRefuse
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"--from", "nan"}, {"--to", "nan"}, {"--to", "inf"}, {"--from", "-inf"},
         {"--audio", "s.bin", "--trace", "s.bin"}, {"--audio", "x.mp4", "--video", "./x.mp4"},
-        {"--trace", "-", "--audio", "-"}, {"--frames", "out", "--video", "out"}}) {
+        {"--trace", "-", "--audio", "-"}, {"--frames", "out.mkv", "--video", "out.mkv"}}) {
     CaptureOptions fresh;
     EXPECT_EQ(Parse(bad, fresh), 2) << bad[0] << " " << bad[1] << " " << bad.back();
   }
   CaptureOptions o;
   EXPECT_EQ(Parse({"--quality", "archive", "--video", "a.mkv", "--size", "3200x2400"}, o), -1);
   EXPECT_EQ(o.quality, VideoQuality::kArchive);
+}
+
+TEST(CaptureOptionsParsing, RefusalsSayWhatWasExpected) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> said;
+  } cases[] = {
+      {{"--fps", "abc"}, {"--fps: expected a whole number, not 'abc'"}},
+      {{"--startup-ms", "-5"}, {"--startup-ms: expected a whole number, not '-5'"}},
+      {{"--ffmpeg-timeout", "1.5"}, {"--ffmpeg-timeout: expected a whole number, not '1.5'"}},
+      {{"--quality", "foo"}, {"--quality: expected fast, standard or archive, not 'foo'"}},
+      {{"--video", "x.avi"}, {"x.avi", ".mp4, .mkv or .mov", "archive as .mkv"}},
+      {{"--video", "-"}, {"--container"}},
+  };
+  for (const auto& c : cases) {
+    CaptureOptions o;
+    std::string message;
+    EXPECT_EQ(Parse(c.args, o, &message), 2) << c.args[0] << " " << c.args[1];
+    for (const std::string& part : c.said) EXPECT_NE(message.find(part), std::string::npos) << message;
+    EXPECT_EQ(message.find("range"), std::string::npos) << message;
+    EXPECT_EQ(message.find("FAILED"), std::string::npos) << message;
+  }
+}
+
+TEST(CaptureOptionsParsing, TheContainerFollowsTheExtensionOrTheNameGiven) {
+  for (const VideoQuality q : {VideoQuality::kFast, VideoQuality::kStandard}) {
+    EXPECT_EQ(VideoFormat("a.mp4", "", q), "mp4");
+    EXPECT_EQ(VideoFormat("d/a.MKV", "", q), "matroska");
+    EXPECT_EQ(VideoFormat("a.mov", "", q), "mov");
+    EXPECT_EQ(VideoFormat("-", "mov", q), "mov");
+    for (const char* refused : {"a.avi", "a.webm", "a", "a.mp4.part", ".mp4"}) EXPECT_EQ(VideoFormat(refused, "", q), "");
+  }
+  EXPECT_EQ(VideoFormat("a.mkv", "", VideoQuality::kArchive), "matroska");
+  EXPECT_EQ(VideoFormat("a.mp4", "", VideoQuality::kArchive), "");
+  EXPECT_EQ(VideoFormat("a.mov", "", VideoQuality::kArchive), "");
+  EXPECT_EQ(VideoFormat("a.mkv", "mp4", VideoQuality::kArchive), "");
+  EXPECT_EQ(VideoFormat("/dev/null", "mkv", VideoQuality::kArchive), "matroska");
+
+  CaptureOptions o;
+  EXPECT_EQ(Parse({"--video", "-", "--container", "mkv"}, o), -1);
+  EXPECT_EQ(o.container, "mkv");
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--video", "a.mp4", "--quality", "archive"}, {"--video", "-", "--container", "webm"},
+        {"--video", "a.mkv", "--container", "mov", "--quality", "archive"}, {"--container", "mkv"}}) {
+    CaptureOptions fresh;
+    EXPECT_EQ(Parse(bad, fresh), 2) << bad[0] << " " << bad[1] << " " << bad.back();
+  }
+}
+
+TEST_F(CaptureFiles, ALinkToAnotherOutputClashesBeforeItsTargetExists) {
+  const std::string trace = (dir / "show.trc").string();
+  std::filesystem::create_directories(dir / "sub");
+  std::filesystem::create_symlink("show.trc", dir / "relative.wav");
+  std::filesystem::create_symlink(trace, dir / "absolute.wav");
+  std::filesystem::create_symlink("relative.wav", dir / "chain.wav");
+  std::filesystem::create_symlink("../show.trc", dir / "sub" / "up.wav");
+  std::filesystem::create_symlink("other.trc", dir / "elsewhere.wav");
+  for (const char* link : {"relative.wav", "absolute.wav", "chain.wav", "sub/up.wav"}) {
+    CaptureOptions o;
+    EXPECT_EQ(Parse({"--trace", trace, "--audio", (dir / link).string()}, o), 2) << link;
+  }
+  CaptureOptions o;
+  EXPECT_EQ(Parse({"--trace", trace, "--audio", (dir / "elsewhere.wav").string()}, o), -1);
 }
 
 }  // namespace
