@@ -140,6 +140,10 @@ void RunCaptionScene(const uint8_t* nameImage, int captionRecord, uint16_t parti
 
 void RunShow() {
   PrepareShowTables();
+  RunPreparedShow();
+}
+
+void RunPreparedShow() {
   CallHook(kHookStartMusic);
   RunOpeningStage();
   RunOrbitStage();

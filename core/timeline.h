@@ -5,6 +5,8 @@
 
 // Runs the whole show: start-up work, opening, orbit, interlude, final scene. Returns when it ends.
 void RunShow();
+// The show after its start-up work, for a host that has already built the tables (PrepareShowTables).
+void RunPreparedShow();
 
 // The clock read once: the counter as show ticks.
 int32_t ShowTick();

@@ -3,18 +3,46 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "core/interface_block.h"
+#include "core/scenes.h"
 #include "core/timeline.h"
 #include "display/display_setup.h"
 #include "display/mode_list.h"
 #include "host/pictures.h"
+#include "platform/threading.h"
 
 namespace {
 
 // Thrown by the frame boundary that takes a quit request, after the shutdown, and caught by Run: the show ends
 // there without running any more of the core.
 struct QuitUnwind {};
+
+// The show's start-up tables take tens of milliseconds. They touch nothing the launch and the display set-up use,
+// so they are built on a thread of their own meanwhile, and the show waits for them before its first frame: a
+// key pressed in between is still taken at that frame.
+class TablesAhead {
+ public:
+  explicit TablesAhead(bool wanted) {
+    if (wanted && platform::kThreadsAvailable) worker_ = std::thread(PrepareShowTables);
+  }
+  ~TablesAhead() {
+    if (worker_.joinable()) worker_.join();
+  }
+  TablesAhead(const TablesAhead&) = delete;
+  TablesAhead& operator=(const TablesAhead&) = delete;
+
+  // What runs the show: all of it, or, once the tables are done, the rest.
+  ShowEntry Ready(ShowEntry show) {
+    if (!worker_.joinable()) return show;
+    worker_.join();
+    return RunPreparedShow;
+  }
+
+ private:
+  std::thread worker_;
+};
 
 }  // namespace
 
@@ -77,6 +105,7 @@ bool HostSession::Launch(platform::LaunchView& view, const LaunchPreset& preset,
 }
 
 int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset, ShowEntry show) {
+  TablesAhead tables(show == RunShow);
   if (!BuildModes()) {
     // Without a display nothing can be shown: the program ends after the message, with nothing left running.
     platform_.video.Release();
@@ -121,7 +150,7 @@ int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset
     return kStatusOk;
   }
   source_ = kSourceCore;
-  show();
+  tables.Ready(show)();
 
   FreeMusic();
   music_.CloseDevice();

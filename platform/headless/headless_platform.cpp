@@ -11,18 +11,13 @@
 #include <vector>
 
 #include "platform/openmpt/module_player.h"
+#include "platform/threading.h"
 
 namespace headless {
 
 namespace {
 
 constexpr size_t kAudioChunkFrames = 4096;
-// A browser build without threads renders the song in line.
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-constexpr bool kSongThread = false;
-#else
-constexpr bool kSongThread = true;
-#endif
 
 class Display : public platform::MemoryDevice {
  public:
@@ -220,7 +215,7 @@ bool Player::Load(std::span<const uint8_t> data) {
   // Nobody listens: only the module's position matters, which does not depend on how finely it is mixed.
   if (b_.song && !b_.settings.audioWanted) {
     b_.song->SetSoundUnheard();
-    if (kSongThread) b_.unheard = std::make_unique<UnheardSong>(*b_.song);
+    if (platform::kThreadsAvailable) b_.unheard = std::make_unique<UnheardSong>(*b_.song);
   }
   return b_.song != nullptr;
 }

@@ -2,6 +2,11 @@
 // first present, Escape, closing the window, each display set-up failure, and the music release failures.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "core/scenes.h"
+#include "core/show_state.h"
+#include "core/timeline.h"
 #include "display/display_setup.h"
 #include "session_fixture.h"
 
@@ -74,6 +79,19 @@ TEST_F(StartUp, AQuitAlreadyWaitingEndsTheProgramAtTheFirstPresent) {
   EXPECT_EQ(Run(), 0);
   EXPECT_FALSE(script.ran);
   EXPECT_EQ(CallsFrom("Lock"), Concat({kFullPresent, kQuitTeardown}));
+}
+
+TEST_F(StartUp, TheShowsTablesAreBuiltMeanwhileAndAQuitWaitingStillEndsAtTheFirstPresent) {
+  fake.onCall = [this](const std::string& call) {
+    if (call.rfind("TickerStart", 0) == 0) fake.Device().Post(ShowEvent::kEscape);
+  };
+  ResetShowState();
+  EXPECT_EQ(Run(RunShow), 0);
+  EXPECT_EQ(CallsFrom("Lock"), Concat({kFullPresent, kQuitTeardown}));
+  // The tables were finished, not abandoned, by the time the session returned.
+  const std::vector<uint8_t> built(DisplacementMap, DisplacementMap + kPlaneBytes);
+  PrepareShowTables();
+  EXPECT_EQ(built, std::vector<uint8_t>(DisplacementMap, DisplacementMap + kPlaneBytes));
 }
 
 TEST_F(StartUp, EscapeDuringTheShowEndsItAtTheEndOfThatPresentWithNoMoreOfTheShow) {
