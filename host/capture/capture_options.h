@@ -25,6 +25,8 @@ struct CaptureOptions {
   std::optional<double> fromSeconds;
   std::optional<double> toSeconds;
   std::string verifyFile;  // a frame trace to replay and check instead of capturing
+  std::string dumpDir;     // where the verifier puts pictures of the differing frames it lists
+  uint64_t maxReport = 10; // differing frames the verifier lists one by one
   bool progress = true;    // a progress line when standard error is a terminal
   // How long the encoder may take nothing, or take to finish, before the capture gives up on it.
   int32_t encoderTimeoutMs = 120000;
