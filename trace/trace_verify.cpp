@@ -391,10 +391,10 @@ int VerifyTraceStream(std::FILE* file, uint64_t size, const std::string& name, s
 DifferencePictures DrawDifference(const FrameDifference& difference) {
   DifferencePictures pictures;
   uint8_t colours[kColourTableBytes];
-  const auto draw = [&](const uint8_t* palette, const uint8_t* frame, std::vector<uint8_t>& picture) {
+  const auto draw = [&](const uint8_t* levels, const uint8_t* indices, std::vector<uint8_t>& picture) {
     picture.assign(kExpandedFrameBytes, 0);
-    RefreshPalette(palette, colours);
-    ExpandFrame(frame, colours, picture.data());
+    RefreshPalette(levels, colours);
+    ExpandFrame(indices, colours, picture.data());
   };
   draw(difference.replayedPalette, difference.replayedFrame, pictures.replayed);
   draw(difference.recordedPalette, difference.recordedFrame, pictures.recorded);
