@@ -39,7 +39,6 @@ struct Record {
   uint32_t source = 0;
   uint32_t timeCounter = 0;
   int32_t musicOrder = -1;
-  uint32_t reserved = 0;
   std::vector<uint8_t> bytes = std::vector<uint8_t>(kTraceRecordBytes);
   const uint8_t* palette() const { return bytes.data() + kTraceRecordFieldsBytes; }
   const uint8_t* frame() const { return bytes.data() + kTraceRecordFieldsBytes + kPaletteBytes; }
@@ -139,7 +138,7 @@ class Replay : public FrameObserver {
     next_.source = Get32(next_.bytes.data());
     next_.timeCounter = Get32(next_.bytes.data() + 4);
     next_.musicOrder = static_cast<int32_t>(Get32(next_.bytes.data() + 8));
-    next_.reserved = Get32(next_.bytes.data() + 12);
+    const uint32_t reserved = Get32(next_.bytes.data() + 12);
     if (next_.source > kLastSource) {
       malformed_ = Field(read_, "source") + std::to_string(next_.source) + ", which names no presenter";
     } else if (next_.timeCounter < lastCounter_) {
@@ -147,8 +146,8 @@ class Replay : public FrameObserver {
                    std::to_string(read_ - 1) + "'s " + std::to_string(lastCounter_) + ": the clock went back";
     } else if (next_.musicOrder < -1) {
       malformed_ = Field(read_, "music_order") + std::to_string(next_.musicOrder) + ", below -1";
-    } else if (next_.reserved != 0) {
-      malformed_ = Field(read_, "reserved") + std::to_string(next_.reserved) + ", not zero";
+    } else if (reserved != 0) {
+      malformed_ = Field(read_, "reserved") + std::to_string(reserved) + ", not zero";
     }
     if (!malformed_.empty()) return false;
     lastCounter_ = next_.timeCounter;
