@@ -195,8 +195,10 @@ TEST_F(TraceVerify, DifferingFramesAreDumpedAsPicturesMarkingExactlyTheChangedPi
   const std::string trace = Capture("dump.trc", 60, 1);
   // Pixels changed in records 20, 40 and 50: a run at the top left, one pixel mid-picture, one at the end.
   const size_t frame20 = kHeaderBytes + 20 * kRecordBytes + 784;
-  std::vector<size_t> changed = {0, 1, 2, 3, 100 * 320 + 160, 64000 - 1};
-  for (const size_t pixel : changed) Poke(trace, frame20 + pixel, static_cast<uint8_t>(Peek32(trace, frame20 + pixel) + 1));
+  const std::vector<size_t> changed = {0, 1, 2, 3, 100 * 320 + 160, 64000 - 1};
+  for (const size_t pixel : changed) {
+    Poke(trace, frame20 + pixel, static_cast<uint8_t>(Peek32(trace, frame20 + pixel) + 1));
+  }
   Poke(trace, kHeaderBytes + 40 * kRecordBytes + 784 + 7, 0x55);
   Poke(trace, kHeaderBytes + 50 * kRecordBytes + 784 + 9, 0x66);
 
@@ -229,10 +231,22 @@ TEST_F(TraceVerify, DifferingFramesAreDumpedAsPicturesMarkingExactlyTheChangedPi
       marked.push_back(pixel);
     } else {
       EXPECT_LE(std::max({d[0], d[1], d[2]}), 63) << "pixel " << pixel;
-      EXPECT_TRUE(std::equal(&expected[pixel * 3], &expected[pixel * 3] + 3, &recorded[pixel * 3])) << "pixel " << pixel;
+      const uint8_t* e = &expected[pixel * 3];
+      EXPECT_TRUE(std::equal(e, e + 3, &recorded[pixel * 3])) << "pixel " << pixel;
     }
   }
   EXPECT_EQ(marked, changed);
+  // The recorded picture shows the changed record in its colours, 4 x (level mod 64).
+  std::ifstream file(trace, std::ios::binary);
+  std::vector<char> record(kRecordBytes);
+  file.seekg(static_cast<std::streamoff>(kHeaderBytes + 20 * kRecordBytes));
+  file.read(record.data(), static_cast<std::streamsize>(record.size()));
+  for (const size_t pixel : changed) {
+    const auto index = static_cast<uint8_t>(record[784 + pixel]);
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(recorded[pixel * 3 + c], 4 * (static_cast<uint8_t>(record[16 + 3 * index + c]) % 64)) << pixel;
+    }
+  }
 }
 
 TEST_F(TraceVerify, FilesThatAreNotAWholeTraceFromTheStartAreMalformed) {
