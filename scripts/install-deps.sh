@@ -15,6 +15,8 @@ packages=(
   dpkg-dev autoconf automake libtool zip unzip
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine64 wine
   emscripten chromium
+  # The trace reader's fuzzer (tests/fuzz/run_fuzz.sh): clang with libFuzzer and the sanitizers' runtimes.
+  clang libclang-rt-14-dev
   # The release (scripts/release.sh): man pages from --help, the package's checks, reproducible archives.
   help2man lintian strip-nondeterminism
 )

@@ -200,9 +200,19 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
                  "Write the sound as a 16-bit stereo WAV file; - for standard output. Where the output cannot\n"
                  "seek (a pipe), both sizes in the header are 0xFFFFFFFF, meaning 'up to the end of the data'");
   app.add_option("--trace", options.traceFile, "Write the frame trace (see docs/trace-format.md); - for stdout");
-  app.add_option("--verify", options.verifyFile,
+  auto* verifyOption = app.add_option("--verify", options.verifyFile,
                  "Replay a frame trace (vesk --record-trace, or --trace) through the show and compare every frame;\n"
                  "exit 0 when all match, 1 on a difference, 2 when the file is not a whole trace");
+  app.add_option("--dump", options.dumpDir,
+                 "Write each listed differing frame into this folder (made if missing) as three\n"
+                 "PNGs, frame_N_expected.png (as the show draws it now), frame_N_recorded.png and\n"
+                 "frame_N_difference.png (white where a pixel differs, the expected frame dimmed elsewhere)")
+      ->needs(verifyOption)
+      ->type_name("DIR");
+  app.add_option("--max-report", options.maxReport, "Differing frames listed (and dumped) one by one")
+      ->needs(verifyOption)
+      ->check(CLI::Range(uint64_t{0}, uint64_t{1000000}))
+      ->capture_default_str();
   auto* fromOption = app.add_option("--from", from, "Write only from this simulated second on")
                          ->check(FiniteSeconds)
                          ->type_name("SECONDS");

@@ -26,6 +26,8 @@ struct CaptureOptions {
   std::optional<double> fromSeconds;
   std::optional<double> toSeconds;
   std::string verifyFile;  // a frame trace to replay and check instead of capturing
+  std::string dumpDir;     // where the verifier puts pictures of the differing frames it lists
+  uint64_t maxReport = 10; // differing frames the verifier lists one by one
   bool progress = true;    // a progress line when standard error is a terminal
   // The screen is drawn even when no output looks at it: what skipping that work saves can then be measured.
   bool drawUnwatchedScreen = false;

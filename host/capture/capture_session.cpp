@@ -8,6 +8,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/interface_block.h"
 #include "core/show_state.h"
@@ -23,6 +25,7 @@
 #include "platform/headless/headless.h"
 #include "platform/interrupt.h"
 #include "platform/terminal.h"
+#include "trace/trace_verify.h"
 #include "trace/trace_writer.h"
 
 namespace {
@@ -244,4 +247,25 @@ int RunCapture(const CaptureOptions& options, FrameListener* listener, CaptureSu
   if (platform::InterruptStatus() != 0) status = platform::InterruptStatus();
   platform::StopWatchingInterrupts();
   return status;
+}
+
+int RunVerify(const CaptureOptions& options) {
+  VerifySettings settings;
+  settings.maxReport = options.maxReport;
+  if (!options.dumpDir.empty()) {
+    settings.show = [&options](const FrameDifference& difference) {
+      std::filesystem::create_directories(options.dumpDir);
+      const DifferencePictures pictures = DrawDifference(difference);
+      const std::pair<const char*, const std::vector<uint8_t>*> outputs[] = {
+          {"expected", &pictures.replayed}, {"recorded", &pictures.recorded}, {"difference", &pictures.difference}};
+      for (const auto& [kind, pixels] : outputs) {
+        char name[64];
+        std::snprintf(name, sizeof name, "frame_%06llu_%s.png", static_cast<unsigned long long>(difference.index),
+                      kind);
+        WriteScreenPng((std::filesystem::path(options.dumpDir) / name).string(), pixels->data(), kScreenWidth,
+                       kScreenHeight, kScreenWidth * kExpandedPixelBytes);
+      }
+    };
+  }
+  return VerifyTrace(options.verifyFile, stdout, stderr, settings);
 }

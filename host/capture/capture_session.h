@@ -22,3 +22,6 @@ struct CaptureSummary {
 // Runs the capture and writes its outputs. Returns the exit status: 0 on success, 1 after an error (reported on
 // standard error). A listener, when given, is called for every frame written to the trace.
 int RunCapture(const CaptureOptions& options, FrameListener* listener = nullptr, CaptureSummary* summary = nullptr);
+// Replays options.verifyFile (VerifyTrace), listing options.maxReport differing frames and writing their pictures
+// into options.dumpDir when given. Returns the verifier's status.
+int RunVerify(const CaptureOptions& options);

@@ -1,7 +1,10 @@
 // Recording a frame trace and replaying it through the show: a faithful trace verifies, a changed frame or palette
-// is found by index, a file that is not a whole trace from the start is refused.
+// is found by index and can be dumped as pictures, a file that is not a whole trace from the start or holds a value
+// its recorder cannot have written is refused.
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,6 +70,28 @@ class TraceVerify : public ::testing::Test {
     file.seekp(static_cast<std::streamoff>(offset));
     file.put(static_cast<char>(value));
   }
+  static void Poke32(const std::string& path, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) Poke(path, offset + i, static_cast<uint8_t>(value >> (8 * i)));
+  }
+  static uint32_t Peek32(const std::string& path, size_t offset) {
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(offset));
+    uint8_t bytes[4] = {};
+    file.read(reinterpret_cast<char*>(bytes), 4);
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  }
+  static size_t Clock(size_t record) { return kHeaderBytes + record * kRecordBytes + 4; }
+  // What the real-time program would have recorded: its nominal header over the same readings and frames.
+  static void MarkRealTime(const std::string& path) {
+    Poke32(path, 12, 60);
+    Poke32(path, 16, 0);
+    Poke32(path, 20, 3);  // real time, silenced
+  }
+  std::string CopyOf(const std::string& path, const std::string& name) {
+    const std::string copy = (folder_ / name).string();
+    fs::copy_file(path, copy, fs::copy_options::overwrite_existing);
+    return copy;
+  }
 
   fs::path folder_;
   std::string report_;
@@ -94,11 +119,134 @@ TEST_F(TraceVerify, ChangedFramesArePrintedWithIndexStageAndByteCount) {
   const size_t records = (fs::file_size(trace) - kHeaderBytes) / kRecordBytes;
   EXPECT_NE(report_.find("2 of " + std::to_string(records) + " frames differ"), std::string::npos) << report_;
 
-  // A clock reading the show did not see: the frame drawn from it differs from the one recorded.
+  // Only the low 6 bits of a palette byte reach the screen, but the show's bytes are compared whole.
+  const size_t paletteByte = kHeaderBytes + 250 * kRecordBytes + 16 + 100;
+  Poke(trace, paletteByte, static_cast<uint8_t>(Peek32(trace, paletteByte) ^ 0x40));
+  EXPECT_EQ(Verify(trace), kVerifyMismatch);
+  EXPECT_NE(report_.find("frame 250 ("), std::string::npos) << report_;
+  EXPECT_NE(report_.find("3 of " + std::to_string(records) + " frames differ"), std::string::npos) << report_;
+
+  // A clock reading the show did not see, in a real-time trace whose clock is only held to its order: the frame
+  // drawn from it differs from the one recorded.
   const std::string shifted = Capture("shifted.trc", 60, 6);
-  Poke(shifted, kHeaderBytes + 300 * kRecordBytes + 6, 0x40);
+  MarkRealTime(shifted);
+  Poke32(shifted, Clock(300), Peek32(shifted, Clock(301)));
   EXPECT_EQ(Verify(shifted), kVerifyMismatch);
   EXPECT_NE(report_.find("frame 300 ("), std::string::npos) << report_;
+}
+
+TEST_F(TraceVerify, ClockReadingsAndHeaderFieldsNoRecorderCanWriteAreMalformed) {
+  const std::string trace = Capture("clock.trc", 60, 1);
+  ASSERT_EQ(Verify(trace), kVerifyMatch) << report_;
+  const auto malformed = [&](const std::string& name, auto change, const std::string& says) {
+    const std::string copy = CopyOf(trace, name);
+    change(copy);
+    EXPECT_EQ(Verify(copy), kVerifyMalformed) << name << ": " << report_;
+    EXPECT_NE(report_.find(says), std::string::npos) << name << ": " << report_;
+  };
+  // The music starts within the first frames; its 40 ms of start-up put the clock 2.4 vertical blanks on, and the
+  // next present rounds that up to 3, so record 30 is handed over at blank 32 of 60 per second, 533 ms: 26 periods.
+  ASSERT_EQ(Peek32(trace, Clock(30)), 26u * 17920);
+  malformed("zero.trc", [](const std::string& t) { Poke32(t, Clock(30), 0); },
+            "record 30: field time_counter is 0, earlier than record 29's 448000");
+  malformed("max.trc", [](const std::string& t) { Poke32(t, Clock(30), 0xFFFFFFFF); },
+            "record 30: field time_counter is 4294967295");
+  malformed("ahead.trc", [](const std::string& t) { Poke32(t, Clock(30), 27 * 17920); },
+            "record 30: field time_counter is 483840, but the capture's clock read 465920");
+  // A real-time trace's readings are its timer's, held only to their order.
+  malformed("back.trc", [](const std::string& t) { MarkRealTime(t), Poke32(t, Clock(30), 0); },
+            "record 30: field time_counter is 0, earlier than record 29's");
+  malformed("wrapped.trc", [](const std::string& t) { MarkRealTime(t), Poke32(t, Clock(30), 0xFFFFFFFF); },
+            "record 31: field time_counter is 483840, earlier than record 30's 4294967295");
+  malformed("order.trc", [](const std::string& t) { Poke32(t, kHeaderBytes + 5 * kRecordBytes + 8, 0xFFFFFFFE); },
+            "record 5: field music_order is -2");
+  malformed("reserved.trc", [](const std::string& t) { Poke(t, kHeaderBytes + 7 * kRecordBytes + 12, 1); },
+            "record 7: field reserved");
+  malformed("nofps.trc", [](const std::string& t) { Poke32(t, 12, 0); }, "header field fps is 0, outside 1..1000");
+  malformed("fastfps.trc", [](const std::string& t) { Poke32(t, 12, 1001); }, "header field fps is 1001");
+  malformed("startup.trc", [](const std::string& t) { Poke32(t, 16, 600001); }, "header field startup_ms is 600001");
+  malformed("flags.trc", [](const std::string& t) { Poke32(t, 20, 0x81); }, "header field flags is 0x81");
+  malformed("hreserved.trc", [](const std::string& t) { Poke(t, 31, 1); }, "header field reserved");
+  malformed("rtfps.trc", [](const std::string& t) { MarkRealTime(t), Poke32(t, 12, 30); }, "header field fps is 30");
+  malformed("rtstartup.trc", [](const std::string& t) { MarkRealTime(t), Poke32(t, 16, 40); },
+            "header field startup_ms is 40");
+
+  // The same readings under a real-time header replay as they are.
+  const std::string realTime = CopyOf(trace, "realtime.trc");
+  MarkRealTime(realTime);
+  EXPECT_EQ(Verify(realTime), kVerifyMatch) << report_;
+}
+
+// The pixels of a PNG as red, green, blue bytes.
+std::vector<uint8_t> ReadPng(const fs::path& path, uint32_t& width, uint32_t& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> pixels;
+  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return pixels;
+  image.format = PNG_FORMAT_RGB;
+  pixels.resize(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) pixels.clear();
+  width = image.width;
+  height = image.height;
+  return pixels;
+}
+
+TEST_F(TraceVerify, DifferingFramesAreDumpedAsPicturesMarkingExactlyTheChangedPixels) {
+  const std::string trace = Capture("dump.trc", 60, 1);
+  // Pixels changed in records 20, 40 and 50: a run at the top left, one pixel mid-picture, one at the end.
+  const size_t frame20 = kHeaderBytes + 20 * kRecordBytes + 784;
+  const std::vector<size_t> changed = {0, 1, 2, 3, 100 * 320 + 160, 64000 - 1};
+  for (const size_t pixel : changed) {
+    Poke(trace, frame20 + pixel, static_cast<uint8_t>(Peek32(trace, frame20 + pixel) + 1));
+  }
+  Poke(trace, kHeaderBytes + 40 * kRecordBytes + 784 + 7, 0x55);
+  Poke(trace, kHeaderBytes + 50 * kRecordBytes + 784 + 9, 0x66);
+
+  CaptureOptions options;
+  options.verifyFile = trace;
+  options.dumpDir = (folder_ / "pictures" / "of").string();
+  options.maxReport = 2;
+  EXPECT_EQ(RunVerify(options), kVerifyMismatch);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(options.dumpDir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"frame_000020_difference.png", "frame_000020_expected.png",
+                                             "frame_000020_recorded.png", "frame_000040_difference.png",
+                                             "frame_000040_expected.png", "frame_000040_recorded.png"}));
+
+  uint32_t width = 0, height = 0;
+  const fs::path dir = options.dumpDir;
+  const std::vector<uint8_t> expected = ReadPng(dir / "frame_000020_expected.png", width, height);
+  EXPECT_EQ(width, 320u);
+  EXPECT_EQ(height, 200u);
+  const std::vector<uint8_t> recorded = ReadPng(dir / "frame_000020_recorded.png", width, height);
+  const std::vector<uint8_t> difference = ReadPng(dir / "frame_000020_difference.png", width, height);
+  ASSERT_EQ(expected.size(), 64000u * 3);
+  ASSERT_EQ(recorded.size(), 64000u * 3);
+  ASSERT_EQ(difference.size(), 64000u * 3);
+  std::vector<size_t> marked;
+  for (size_t pixel = 0; pixel < 64000; ++pixel) {
+    const uint8_t* d = &difference[pixel * 3];
+    if (d[0] == 255 && d[1] == 255 && d[2] == 255) {
+      marked.push_back(pixel);
+    } else {
+      EXPECT_LE(std::max({d[0], d[1], d[2]}), 63) << "pixel " << pixel;
+      const uint8_t* e = &expected[pixel * 3];
+      EXPECT_TRUE(std::equal(e, e + 3, &recorded[pixel * 3])) << "pixel " << pixel;
+    }
+  }
+  EXPECT_EQ(marked, changed);
+  // The recorded picture shows the changed record in its colours, 4 x (level mod 64).
+  std::ifstream file(trace, std::ios::binary);
+  std::vector<char> record(kRecordBytes);
+  file.seekg(static_cast<std::streamoff>(kHeaderBytes + 20 * kRecordBytes));
+  file.read(record.data(), static_cast<std::streamsize>(record.size()));
+  for (const size_t pixel : changed) {
+    const auto index = static_cast<uint8_t>(record[784 + pixel]);
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(recorded[pixel * 3 + c], 4 * (static_cast<uint8_t>(record[16 + 3 * index + c]) % 64)) << pixel;
+    }
+  }
 }
 
 TEST_F(TraceVerify, FilesThatAreNotAWholeTraceFromTheStartAreMalformed) {
