@@ -13,6 +13,9 @@ inline constexpr uint32_t kTraceVersion = 1;
 inline constexpr uint32_t kTraceFlagNosound = 1;
 // Recorded by the real-time program: the clock came from its timer, not from simulated vertical blanks.
 inline constexpr uint32_t kTraceFlagRealTime = 2;
+// The ranges of the header's choices: those the capture accepts.
+inline constexpr uint32_t kMaxTraceFps = 1000;
+inline constexpr uint32_t kMaxTraceStartupMs = 600000;
 inline constexpr size_t kTraceHeaderBytes = 32;
 inline constexpr size_t kTraceRecordFieldsBytes = 16;
 inline constexpr size_t kTraceRecordBytes = kTraceRecordFieldsBytes + kPaletteBytes + kFrameBytes;

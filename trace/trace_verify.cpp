@@ -27,9 +27,6 @@
 namespace {
 
 constexpr uint32_t kLastSource = kSourcePicture1 + 3;
-// The ranges of the header's choices: those vesk-capture accepts.
-constexpr uint32_t kMaxFps = 1000;
-constexpr uint32_t kMaxStartupMs = 600000;
 constexpr uint32_t kKnownFlags = kTraceFlagNosound | kTraceFlagRealTime;
 // The replay's screen: nobody looks at it, so any mode the session can open will do.
 constexpr int32_t kReplayScreenWidth = 640;
@@ -69,9 +66,9 @@ std::string DecodeHeader(const uint8_t* bytes, TraceHeader& header) {
     if (header.startupMs != 0) return OutOfRange("startup_ms", header.startupMs, "the nominal 0 of a real-time trace");
     return {};
   }
-  if (header.fps < 1 || header.fps > kMaxFps) return OutOfRange("fps", header.fps, "1.." + std::to_string(kMaxFps));
-  if (header.startupMs > kMaxStartupMs) {
-    return OutOfRange("startup_ms", header.startupMs, "0.." + std::to_string(kMaxStartupMs));
+  if (header.fps < 1 || header.fps > kMaxTraceFps) return OutOfRange("fps", header.fps, "1.." + std::to_string(kMaxTraceFps));
+  if (header.startupMs > kMaxTraceStartupMs) {
+    return OutOfRange("startup_ms", header.startupMs, "0.." + std::to_string(kMaxTraceStartupMs));
   }
   return {};
 }

@@ -13,12 +13,11 @@
 
 #include "host/exit_status.h"
 #include "host/version.h"
+#include "trace/frame_trace.h"
 
 namespace {
 
 constexpr int32_t kMaxOutputSide = 8192;
-constexpr uint32_t kMaxFps = 1000;
-constexpr uint32_t kMaxStartupMs = 600000;
 constexpr uint32_t kMaxFfmpegTimeoutSeconds = 86400;
 
 namespace fs = std::filesystem;
@@ -146,12 +145,12 @@ int ParseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
   app.set_version_flag("--version", std::string("vesk ") + VeskVersion(), "Print the version and exit");
   app.add_option("--fps", options.fps, "Vertical blanks per simulated second")
       ->check(WholeNumber)
-      ->check(CLI::Range(uint32_t{1}, kMaxFps))
+      ->check(CLI::Range(uint32_t{1}, kMaxTraceFps))
       ->capture_default_str();
   app.add_option("--startup-ms", options.startupMs,
                  "Simulated time the show's start-up work takes before the music starts")
       ->check(WholeNumber)
-      ->check(CLI::Range(uint32_t{0}, kMaxStartupMs))
+      ->check(CLI::Range(uint32_t{0}, kMaxTraceStartupMs))
       ->capture_default_str();
   app.add_flag("--nosound", options.nosound, "Play the music silenced, as the dialog's Nosound box does");
   app.add_option("--size", size,
