@@ -16,7 +16,6 @@ RANDOM=${5:-$$}
 mkdir -p "$out"
 rm -f "$out"/quit-*
 
-readonly kSkip=77
 readonly kWays=(escape close term int hup)
 
 fail() {
@@ -27,29 +26,8 @@ fail() {
 for tool in xdotool xwininfo timeout; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
-if ! command -v Xvfb >/dev/null; then
-  echo "SKIP: Xvfb is not installed" >&2
-  exit $kSkip
-fi
-
-xvfb_pid=""
-vesk_pid=""
-cleanup() {
-  if [ -n "$vesk_pid" ] && kill -0 "$vesk_pid" 2>/dev/null; then kill -KILL "$vesk_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap cleanup EXIT
 source "$(dirname "$0")/xvfb.sh"
-if ! start_xvfb 640x480x24; then
-  echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2
-  exit $kSkip
-fi
-export DISPLAY=":$number"
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-unset SDL_VIDEODRIVER SDL_RENDER_DRIVER
-# Job control: a background job of a script without it starts with SIGINT ignored, which vesk then keeps ignored.
-set -m
+start_show_display 640x480x24
 
 # The id of the mapped full-screen show window, or nothing.
 show_window() {
@@ -73,7 +51,7 @@ for ((run = 0; run < runs; run++)); do
   delay_ms=$((50 + (RANDOM * 32768 + RANDOM) % 9951))
   name=quit-$run-$way
   trace=$out/$name.trc
-  "$vesk" --run --record-trace "$trace" >"$out/$name.out.log" 2>"$out/$name.err.log" &
+  env --default-signal=INT,QUIT "$vesk" --run --record-trace "$trace" >"$out/$name.out.log" 2>"$out/$name.err.log" &
   vesk_pid=$!
   for _ in $(seq 200); do catches_term "$vesk_pid" && break; sleep 0.01; done
   catches_term "$vesk_pid" || fail "$name: vesk never put its signal handlers in place"

@@ -12,7 +12,6 @@ out=${3:-$(mktemp -d)}
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/*.log "$out"/*.trc
 
-readonly kSkip=77
 readonly kWindowedTitle="Vesk by Orrent - First place in PC introcompo at Tarnfest'96"
 readonly kRecordSeconds=20
 # The 4:3 picture on the 1280x720 screen: 960 wide, from column 160.
@@ -46,37 +45,15 @@ echo "  --help lists every option; --mode 12x: \"$(head -n1 "$out/badmode.log")\
 for tool in xdotool xwininfo import convert timeout; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
-if ! command -v Xvfb >/dev/null; then
-  echo "SKIP: Xvfb is not installed" >&2
-  exit $kSkip
-fi
-
-xvfb_pid=""
-vesk_pid=""
-reader=""
-cleanup() {
-  if [ -n "$reader" ]; then kill "$reader" 2>/dev/null; fi
-  if [ -n "$vesk_pid" ] && kill -0 "$vesk_pid" 2>/dev/null; then kill -KILL "$vesk_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap cleanup EXIT
 source "$(dirname "$0")/xvfb.sh"
-if ! start_xvfb 1280x720x24; then
-  echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2
-  exit $kSkip
-fi
-export DISPLAY=":$number"
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11 VESK_TRACE=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-unset SDL_VIDEODRIVER SDL_RENDER_DRIVER
-# Job control: a background job of a script without it starts with SIGINT and SIGQUIT ignored, and vesk keeps them so.
-set -m
+start_show_display 1280x720x24
+export VESK_TRACE=1
 echo "virtual display $DISPLAY, 1280x720"
 
 start_vesk() {
   local name=$1
   shift
-  setsid "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log" &
+  setsid env --default-signal=INT,QUIT "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log" &
   vesk_pid=$!
 }
 
