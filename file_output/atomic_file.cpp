@@ -39,6 +39,14 @@ OutputTarget ChooseOutputTarget(const std::string& path) {
   }
   const fs::file_status status = fs::status(target.path, error);
   if (fs::is_directory(status)) throw std::runtime_error("cannot write " + path + ": it is a folder");
+  // Found now, before any work, rather than when the output is first written (by an encoder, at the end).
+  if (!fs::exists(status)) {
+    const fs::path folder = fs::path(target.path).parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, error)) {
+      const int reason = fs::exists(folder, error) ? ENOTDIR : ENOENT;
+      throw std::runtime_error("cannot write " + path + ": " + folder.string() + ": " + std::strerror(reason));
+    }
+  }
   target.inPlace = fs::exists(status) && !fs::is_regular_file(status);
   target.temporary = target.inPlace ? target.path : TemporaryName(target.path);
   return target;
@@ -100,6 +108,51 @@ void PendingFile::Commit() {
     if (std::fclose(file) != 0 || !flushed) throw WriteError(output_.target());
   }
   output_.Commit();
+}
+
+PendingFolder::PendingFolder(const std::string& path) : name_(path) {
+  std::error_code error;
+  path_ = fs::absolute(path, error).lexically_normal();
+  if (!path_.has_filename()) path_ = path_.parent_path();
+  // A link to a folder is followed, so the temporary folder lies on the same file system as the files' place.
+  if (const fs::path real = fs::canonical(path_, error); !error) path_ = real;
+  const fs::file_status status = fs::status(path_, error);
+  if (fs::exists(status) && !fs::is_directory(status)) {
+    throw std::runtime_error("cannot write into " + path + ": it is not a folder");
+  }
+  if (!fs::is_directory(path_.parent_path(), error)) {
+    throw std::runtime_error("cannot write into " + path + ": there is no folder " + path_.parent_path().string());
+  }
+  // A temporary folder left by a run that was killed is not taken over: it may still be someone's.
+  constexpr int kTries = 100;
+  for (int n = 1; n <= kTries; ++n) {
+    const std::string suffix = n > 1 ? ".partial-" + std::to_string(n) : ".partial";
+    temporary_ = path_.parent_path() / (path_.filename().string() + suffix);
+    if (fs::create_directory(temporary_, error)) return;
+    if (error) break;
+  }
+  throw std::runtime_error("cannot write into " + path + ": cannot make the temporary folder " +
+                           temporary_.string() + ": " + (error ? error.message() : "all names are taken"));
+}
+
+PendingFolder::~PendingFolder() {
+  if (committed_) return;
+  std::error_code ignored;
+  fs::remove_all(temporary_, ignored);
+}
+
+void PendingFolder::Commit() {
+  std::error_code error;
+  if (!fs::exists(path_, error)) {
+    fs::rename(temporary_, path_, error);
+  } else {
+    for (fs::directory_iterator file(temporary_, error), end; !error && file != end; file.increment(error)) {
+      fs::rename(file->path(), path_ / file->path().filename(), error);
+    }
+    if (!error) fs::remove(temporary_, error);
+  }
+  if (error) throw std::runtime_error("cannot move the files into " + name_ + ": " + error.message());
+  committed_ = true;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, const void* data, size_t size, std::string& error) {

@@ -18,7 +18,7 @@ struct OutputTarget {
   bool inPlace = false;
 };
 
-// Throws std::runtime_error for a folder, or when the name cannot be looked at.
+// Throws std::runtime_error for a folder, a name in a folder that does not exist, or one that cannot be looked at.
 OutputTarget ChooseOutputTarget(const std::string& path);
 
 // "dir/name.partial.ext" for "dir/name.ext": the temporary name of an output.
@@ -64,6 +64,31 @@ class PendingFile {
   PendingOutput output_;
   std::FILE* file_ = nullptr;
   bool seekable_ = false;
+};
+
+// A folder of outputs (one file per frame) filled under a temporary folder beside it, so that a run that fails or
+// is interrupted leaves none of its files: Commit moves them into place, and dropping it uncommitted removes the
+// temporary folder with all it holds. The folder may exist already; its other files stay.
+class PendingFolder {
+ public:
+  // Throws std::runtime_error when path is not a folder, its parent folder is missing, or the temporary folder
+  // cannot be made.
+  explicit PendingFolder(const std::string& path);
+  ~PendingFolder();
+  PendingFolder(const PendingFolder&) = delete;
+  PendingFolder& operator=(const PendingFolder&) = delete;
+
+  // Where the files are written until Commit.
+  std::string temporary() const { return temporary_.string(); }
+  // Moves the files to the folder's name (the whole temporary folder when none exists there); throws
+  // std::runtime_error on failure.
+  void Commit();
+
+ private:
+  std::string name_;  // as the user gave it, for messages
+  std::filesystem::path path_;
+  std::filesystem::path temporary_;
+  bool committed_ = false;
 };
 
 // The whole of an output at once: path holds its old content or all of the new. Returns false with a message

@@ -16,9 +16,17 @@ struct FrameHandOver {
   const uint8_t* frame;
 };
 
+// What the launch chose, known once the show starts (the dialog may have changed the command line's choices).
+struct ShowChoices {
+  bool windowed;
+  bool nosound;
+};
+
 class FrameObserver {
  public:
   virtual ~FrameObserver() = default;
+  // Called once, after the launch and before the first present; not at all when the user left at the launch.
+  virtual void OnShowStart(const ShowChoices&) {}
   // Called once per present, before the frame is shown. May ask the session to quit (RequestQuit): the quit is
   // then taken at this frame boundary.
   virtual void OnFrame(const FrameHandOver& frame) = 0;

@@ -117,6 +117,7 @@ int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset
     return kStatusBadPreset;
   }
   if (!Launch(view, preset, presetMode)) return kStatusOk;
+  if (observer_ != nullptr) observer_->OnShowStart({interfaceBlock.windowed != 0, interfaceBlock.soundOn == 0});
 
   music_.OpenDevice();
   music_.Load();

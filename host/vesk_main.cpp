@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/interface_block.h"
 #include "host/session.h"
 #include "host/vesk_command_line.h"
 #include "platform/gtk/gtk_launch_view.h"
+#include "platform/interrupt.h"
 #include "platform/mixer/mixer.h"
 #include "platform/sdl/sdl_platform.h"
 #include "trace/trace_recorder.h"
@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
     std::fputs(text.c_str(), parsed == 0 ? stdout : stderr);
     return parsed;
   }
+  // Before SDL starts, which would otherwise turn INT and TERM into its own quit event, and before anything is
+  // shown: a request ends the show the same way however early it comes (platform/sdl/sdl_events.cpp).
+  platform::WatchInterrupts();
+  setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
   TraceRecorder recorder;
   const bool recording = !line.tracePath.empty();
   if (recording && !StartRealTimeTrace(recorder, line.tracePath, &text)) {
@@ -50,9 +54,13 @@ int main(int argc, char** argv) {
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   if (recording) session.SetObserver(&recorder);
   int status = session.Run(view, line.preset);
-  if (recording) {
+  // Ctrl+\ leaves without a trace; the other requests end the show as Escape does, and the trace is kept.
+  if (platform::InterruptStatus() == platform::kQuitStatus) {
+    recorder.Discard();
+    status = platform::kQuitStatus;
+  } else if (recording) {
     text.clear();
-    status = CompleteRealTimeTrace(recorder, status, interfaceBlock.soundOn == 0, &text);
+    status = CompleteRealTimeTrace(recorder, status, &text);
     std::fputs(text.c_str(), stderr);
   }
   platform::TraceEvent("exit");

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   int status = session.Run(view, line.preset);
   if (recording) {
     text.clear();
-    status = CompleteRealTimeTrace(recorder, status, interfaceBlock.soundOn == 0, &text);
+    status = CompleteRealTimeTrace(recorder, status, &text);
     if (!text.empty()) Say(text, Stream::kError);
   }
   return status;

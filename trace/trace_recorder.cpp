@@ -20,21 +20,36 @@ void TraceRecorder::Discard() {
   file_.reset();
 }
 
-bool TraceRecorder::Open(const std::string& path, const TraceHeader& header, std::string* error) {
+bool TraceRecorder::Open(const std::string& path, std::string* error) {
   try {
-    file_ = std::make_unique<TraceWriter>(path, header);
+    file_ = std::make_unique<TraceWriter>(path);
   } catch (const std::runtime_error& e) {
     *error = e.what();
     return false;
   }
   closing_ = false;
+  started_ = false;
   failure_.clear();
-  writer_ = std::thread(&TraceRecorder::WriteLoop, this);
   return true;
 }
 
+void TraceRecorder::Start(const TraceHeader& header) {
+  if (file_ == nullptr || started_) return;
+  try {
+    file_->WriteHeader(header);
+  } catch (const std::runtime_error& e) {
+    failure_ = e.what();
+  }
+  started_ = true;
+  writer_ = std::thread(&TraceRecorder::WriteLoop, this);
+}
+
+void TraceRecorder::OnShowStart(const ShowChoices& choices) {
+  Start({kNominalTraceFps, 0, kTraceFlagRealTime | (choices.nosound ? kTraceFlagNosound : 0)});
+}
+
 void TraceRecorder::OnFrame(const FrameHandOver& frame) {
-  if (file_ == nullptr) return;
+  if (!started_) return;
   Block block;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -75,13 +90,17 @@ void TraceRecorder::WriteLoop() {
   }
 }
 
-bool TraceRecorder::Finish(const TraceHeader& header, std::string* error) {
+bool TraceRecorder::Finish(std::string* error) {
   if (file_ == nullptr) return false;
   StopWriter();
   bool ok = failure_.empty();
   if (!ok) *error = failure_;
+  if (!started_) {
+    ok = false;
+    *error = "the show never started";
+  }
   try {
-    if (ok) file_->Finish(header);
+    if (ok) file_->Finish();
   } catch (const std::runtime_error& e) {
     ok = false;
     *error = e.what();
@@ -92,21 +111,19 @@ bool TraceRecorder::Finish(const TraceHeader& header, std::string* error) {
 
 bool StartRealTimeTrace(TraceRecorder& recorder, const std::string& path, std::string* message) {
   std::string error;
-  if (recorder.Open(path, {kNominalTraceFps, 0, kTraceFlagRealTime}, &error)) return true;
-  *message = "vesk: --record-trace: cannot create " + error + "\n";
+  if (recorder.Open(path, &error)) return true;
+  *message = "vesk: --record-trace: " + error + "\n";
   return false;
 }
 
-int CompleteRealTimeTrace(TraceRecorder& recorder, int status, bool nosound, std::string* message) {
+int CompleteRealTimeTrace(TraceRecorder& recorder, int status, std::string* message) {
   if (recorder.Records() == 0) {
     recorder.Discard();
     *message = "vesk: nothing was presented; no frame trace was written\n";
     return status;
   }
   std::string error;
-  if (recorder.Finish({kNominalTraceFps, 0, kTraceFlagRealTime | (nosound ? kTraceFlagNosound : 0)}, &error)) {
-    return status;
-  }
+  if (recorder.Finish(&error)) return status;
   *message = "vesk: the frame trace was not written completely: " + error + "\n";
   constexpr int kTraceFailedStatus = 1;
   return kTraceFailedStatus;

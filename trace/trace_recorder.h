@@ -21,15 +21,19 @@ class TraceRecorder : public FrameObserver {
   TraceRecorder(const TraceRecorder&) = delete;
   TraceRecorder& operator=(const TraceRecorder&) = delete;
 
-  // Creates the trace under a temporary name, writes the header and starts the writer; false with the reason when
-  // the file cannot be created. The file takes its name only when Finish succeeds, so a trace under path is always
-  // whole.
-  bool Open(const std::string& path, const TraceHeader& header, std::string* error);
+  // Opens the output before the show starts (under a temporary name beside path; a device or pipe in place), so
+  // that a trace that cannot be written is refused then; false with the reason. The file takes its name only when
+  // Finish succeeds, so a trace under path is always whole.
+  bool Open(const std::string& path, std::string* error);
+  // Writes the header and starts the writer. The header goes first and once, so the trace can stream into a pipe.
+  void Start(const TraceHeader& header);
+  // Starts with the real-time header for the choices the launch made.
+  void OnShowStart(const ShowChoices& choices) override;
   // Encodes the frame's record and hands it to the writer; the presenting thread never waits for the disk.
   void OnFrame(const FrameHandOver& frame) override;
-  // Writes what is queued, puts header in place of the one Open wrote (the choices may have been made since) and
-  // names the file; false with the reason when anything was not written, and then nothing is left behind.
-  bool Finish(const TraceHeader& header, std::string* error);
+  // Writes what is queued and names the file; false with the reason when anything was not written, and then
+  // nothing is left behind.
+  bool Finish(std::string* error);
   // Stops the writer and removes the unfinished file.
   void Discard();
   uint64_t Records() const { return records_; }
@@ -46,6 +50,7 @@ class TraceRecorder : public FrameObserver {
   std::deque<Block> queue_;  // encoded records waiting for the writer
   std::vector<Block> spare_; // written blocks kept for reuse, so that steady recording does not allocate
   bool closing_ = false;
+  bool started_ = false;     // the header is written and the writer runs
   std::string failure_;      // the first write's failure, set by the writer under mutex_
   uint64_t records_ = 0;
 };
@@ -56,6 +61,6 @@ inline constexpr uint32_t kNominalTraceFps = 60;
 // Starts recording a real-time run into path; false with what to say in *message.
 bool StartRealTimeTrace(TraceRecorder& recorder, const std::string& path, std::string* message);
 // Ends the recording of a real-time run that ended with status: a trace without a frame (the user left in the
-// dialog) is discarded, as it would prove nothing; otherwise its header is completed. Returns status, or 1 when
-// the trace could not be written whole; *message says what the user should know, if anything.
-int CompleteRealTimeTrace(TraceRecorder& recorder, int status, bool nosound, std::string* message);
+// dialog) is discarded, as it would prove nothing; otherwise it is named. Returns status, or 1 when the trace
+// could not be written whole; *message says what the user should know, if anything.
+int CompleteRealTimeTrace(TraceRecorder& recorder, int status, std::string* message);

@@ -10,21 +10,20 @@
 
 class TraceWriter {
  public:
-  // "-" is standard output. Throws std::runtime_error naming the file.
+  // "-" is standard output. Throw std::runtime_error naming the file. Without a header, WriteHeader must come
+  // before the first record: the header is written once, at the start, so the trace can stream into a pipe.
+  explicit TraceWriter(const std::string& path);
   TraceWriter(const std::string& path, const TraceHeader& header);
 
   // Throw std::runtime_error naming the file.
+  void WriteHeader(const TraceHeader& header);
   void Write(const FrameHandOver& frame);
   // A record already encoded (EncodeTraceRecord), kTraceRecordBytes long.
   void WriteRecord(const uint8_t* record);
-  // Puts header in place of the one written first when they differ (the choices may have been made since), then
-  // gives the file its name. Throws std::runtime_error, also when a header that differs cannot be put in place
-  // because the output cannot be rewound (a pipe). Dropping the writer unfinished removes what it wrote.
-  void Finish(const TraceHeader& header);
-  void Finish() { Finish(header_); }
+  // Gives the file its name. Throws std::runtime_error. Dropping the writer unfinished removes what it wrote.
+  void Finish() { file_.Commit(); }
 
  private:
   PendingFile file_;
-  TraceHeader header_;
   std::vector<uint8_t> record_;
 };

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -14,6 +13,7 @@
 #include "core/interface_block.h"
 #include "core/show_state.h"
 #include "display/pixel_conversion.h"
+#include "file_output/atomic_file.h"
 #include "host/capture/capture_progress.h"
 #include "host/capture/capture_span.h"
 #include "host/capture/png_writer.h"
@@ -55,7 +55,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
                                              options.height, options.fps, options.encoderTimeoutMs);
       shown_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
     }
-    if (!options.framesDir.empty()) std::filesystem::create_directories(options.framesDir);
+    if (!options.framesDir.empty()) frames_.emplace(options.framesDir);
   }
 
   headless::Settings Settings() const {
@@ -96,12 +96,12 @@ class CaptureSession : public headless::Observer, public FrameObserver {
   }
 
   void OnScreen(const platform::MemorySurface& screen, const platform::Rect& picture, uint64_t timeUnits) override {
-    if (options_.framesDir.empty() || !span_.Contains(timeUnits) || !error_.empty()) return;
+    if (!frames_ || !span_.Contains(timeUnits) || !error_.empty()) return;
     try {
       const int32_t bytes = screen.layout.bitsPerPixel / 8;
       const uint8_t* corner =
           screen.bytes.data() + static_cast<size_t>(picture.top) * screen.pitch + static_cast<size_t>(picture.left) * bytes;
-      WriteScreenPng(FramePngPath(options_.framesDir, presents_), corner, picture.right - picture.left,
+      WriteScreenPng(FramePngPath(frames_->temporary(), presents_), corner, picture.right - picture.left,
                      picture.bottom - picture.top, screen.pitch);
     } catch (const std::exception& e) {
       Stop(e.what());
@@ -134,6 +134,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     if (trace_) trace_->Finish();
     if (audio_) audio_->Commit();
     if (video_) video_->Commit(progress_);
+    if (frames_) frames_->Commit();
     progress_.Done();
   }
 
@@ -188,6 +189,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
   CaptureSpan span_;
   CaptureProgress progress_;
   std::optional<TraceWriter> trace_;
+  std::optional<PendingFolder> frames_;
   std::unique_ptr<WavWriter> audio_;
   std::unique_ptr<VideoWriter> video_;
   std::vector<uint8_t> shown_;

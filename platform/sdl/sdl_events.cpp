@@ -1,7 +1,8 @@
 // The show window's events over SDL: Escape and other keys, the close box, activation, a reset device, a window
-// destroyed by another program, and SDL's quit request (a signal) taken as closing the window.
+// destroyed by another program, SDL's quit request taken as closing the window, and the watched signals.
 #include <thread>
 
+#include "platform/interrupt.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -14,6 +15,9 @@ void SdlVideo::Deliver(ShowEvent event) {
 void SdlVideo::DispatchPending() {
   SDL_Event event;
   while (videoStarted_ && SDL_PollEvent(&event) != 0) Translate(event);
+  // A signal the program watches for (platform/interrupt.h) ends the show as Escape does, wherever it arrived;
+  // SDL's own handlers, which would turn only some into a quit event, are left out.
+  if (InterruptStatus() != 0) Deliver(ShowEvent::kEscape);
   // The end of a frame's pump: a frame that drew nothing still keeps to the display's rate instead of spinning.
   if (renderer_ != nullptr && !presentedSincePump_) {
     std::this_thread::sleep_for(pacer_.WaitWithoutPresent(sdlbackend::FramePacer::Clock::now()));
@@ -40,7 +44,7 @@ void SdlVideo::Translate(const SDL_Event& event) {
       }
       break;
     case SDL_QUIT:
-      // An interrupt or terminate signal, or the session ending: handled as closing the show window, or, with
+      // The session ending (or a signal, where SDL handles them): handled as closing the show window, or, with
       // none left to close, as its end.
       Deliver(window_ != nullptr ? ShowEvent::kCloseRequested : ShowEvent::kDestroyed);
       break;

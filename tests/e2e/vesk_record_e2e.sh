@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays vesk from its command line under a 16:9 virtual display (1280x720): recorded full-screen and windowed runs
 # whose traces must replay with no differing frame, the picture's 4:3 shape between black bars and --stretch
-# filling the screen, and the command line's answers to --help and to bad values.
+# filling the screen, the command line's answers to --help and to bad values, traces into a FIFO and a device, and
+# every way out (random_quits_e2e.sh, five runs).
 # Usage: vesk_record_e2e.sh <path to vesk> <path to vesk-capture> [folder for screenshots, traces and logs]
 set -uo pipefail
 
@@ -11,7 +12,6 @@ out=${3:-$(mktemp -d)}
 mkdir -p "$out"
 rm -f "$out"/*.png "$out"/*.log "$out"/*.trc
 
-readonly kSkip=77
 readonly kWindowedTitle="Vesk by Orrent - First place in PC introcompo at Tarnfest'96"
 readonly kRecordSeconds=20
 # The 4:3 picture on the 1280x720 screen: 960 wide, from column 160.
@@ -34,38 +34,26 @@ status=$?
 grep -q "expected WxH" "$out/badmode.log" || fail "--mode 12x did not say what a mode looks like"
 "$vesk" --record-trace "$out/no/such/folder.trc" --run >/dev/null 2>"$out/badtrace.log"
 [ $? -eq 2 ] || fail "an uncreatable --record-trace file did not end with status 2"
+rm -rf "$out/folder" "$out/folder.partial"
+mkdir "$out/folder"
+"$vesk" --record-trace "$out/folder" --run >/dev/null 2>"$out/foldertrace.log"
+[ $? -eq 2 ] || fail "--record-trace naming a folder did not end with status 2"
+grep -q "it is a folder" "$out/foldertrace.log" || fail "--record-trace naming a folder did not say so"
+[ -e "$out/folder.partial" ] && fail "--record-trace naming a folder left folder.partial"
 echo "  --help lists every option; --mode 12x: \"$(head -n1 "$out/badmode.log")\", status 2"
 
 for tool in xdotool xwininfo import convert timeout; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
-if ! command -v Xvfb >/dev/null; then
-  echo "SKIP: Xvfb is not installed" >&2
-  exit $kSkip
-fi
-
-xvfb_pid=""
-vesk_pid=""
-cleanup() {
-  if [ -n "$vesk_pid" ] && kill -0 "$vesk_pid" 2>/dev/null; then kill -KILL "$vesk_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap cleanup EXIT
 source "$(dirname "$0")/xvfb.sh"
-if ! start_xvfb 1280x720x24; then
-  echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2
-  exit $kSkip
-fi
-export DISPLAY=":$number"
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11 VESK_TRACE=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
-unset SDL_VIDEODRIVER SDL_RENDER_DRIVER
+start_show_display 1280x720x24
+export VESK_TRACE=1
 echo "virtual display $DISPLAY, 1280x720"
 
 start_vesk() {
   local name=$1
   shift
-  setsid "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log" &
+  setsid env --default-signal=INT,QUIT "$vesk" "$@" >"$out/$name.out.log" 2>"$out/$name.err.log" &
   vesk_pid=$!
 }
 
@@ -175,5 +163,51 @@ grep -q "renderer opengl" "$out/opengl.err.log" || fail "run 4: the GL renderer 
 echo "  $(grep -o 'renderer opengl.*' "$out/opengl.err.log"); the same bars and picture"
 stop_vesk opengl
 verify opengl
+
+# ---- 5. Outputs that are not plain files, and SIGQUIT ----
+# Ends the run started as $1 with signal $2 once its window is up; sets status.
+quit_vesk() {
+  local name=$1 signal=$2
+  wait_window "Test" 15 >/dev/null || fail "$name: no full-screen window"
+  sleep 1
+  kill -"$signal" "$vesk_pid"
+  for _ in $(seq 100); do kill -0 "$vesk_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$vesk_pid" 2>/dev/null && fail "$name: vesk still running 10 s after SIG$signal"
+  wait "$vesk_pid"
+  status=$?
+  vesk_pid=""
+}
+echo "run 5: a trace streamed into a FIFO, a device left a device, SIGQUIT leaves nothing"
+rm -f "$out/live.trc" "$out/node.trc"
+mkfifo "$out/live.trc"
+cat "$out/live.trc" >"$out/streamed.trc" &
+reader=$!
+start_vesk fifo --run --nosound --record-trace "$out/live.trc"
+quit_vesk fifo TERM
+[ "$status" -eq 0 ] || fail "run 5: recording into a FIFO ended with status $status (see $out/fifo.err.log)"
+wait "$reader"
+reader=""
+[ -p "$out/live.trc" ] || fail "run 5: the FIFO was replaced"
+mv "$out/streamed.trc" "$out/fifo.trc"
+verify fifo
+if mknod "$out/node.trc" c 1 3 2>/dev/null; then
+  start_vesk node --run --nosound --record-trace "$out/node.trc"
+  quit_vesk node TERM
+  [ "$status" -eq 0 ] || fail "run 5: recording into a device ended with status $status"
+  [ -c "$out/node.trc" ] || fail "run 5: the device node was replaced by a file"
+  echo "  the device node is still a device"
+else
+  echo "  (no device node: mknod needs root)"
+fi
+start_vesk quit --run --nosound --record-trace "$out/quit.trc"
+quit_vesk quit QUIT
+[ "$status" -eq 131 ] || fail "run 5: SIGQUIT ended with status $status, not 131"
+ls "$out"/quit*.trc >/dev/null 2>&1 && fail "run 5: SIGQUIT left $(ls "$out"/quit*.trc)"
+echo "  SIGQUIT: status 131, no trace"
+rm -f "$out"/*.trc
+
+# ---- 6. Each way out at a random moment ----
+echo "run 6: five quits, one of each kind, at random moments"
+"$(dirname "$0")/random_quits_e2e.sh" "$vesk" "$capture" "$out/quits" 5 || fail "run 6: a quit went wrong"
 
 echo "all runs passed; screenshots and logs in $out"

@@ -25,3 +25,30 @@ start_xvfb() {
   done
   return 1
 }
+
+# start_show_display SCREEN: the set-up of a script that plays vesk on a display of its own. Skips (exit 77)
+# without Xvfb; on exit ends a vesk still running ($vesk_pid), a reader ($reader) and the server; points the
+# programs at the display. A script's background job starts with SIGINT and SIGQUIT ignored, and vesk keeps them
+# so: start it through "env --default-signal=INT,QUIT" where those signals are tested.
+start_show_display() {
+  if ! command -v Xvfb >/dev/null; then
+    echo "SKIP: Xvfb is not installed" >&2
+    exit 77
+  fi
+  xvfb_pid="" vesk_pid="" reader=""
+  trap stop_show_display EXIT
+  if ! start_xvfb "$1"; then
+    echo "SKIP: Xvfb cannot start here (see $out/xvfb.log)" >&2
+    exit 77
+  fi
+  export DISPLAY=":$number"
+  export NO_AT_BRIDGE=1 GDK_BACKEND=x11
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
+  unset SDL_VIDEODRIVER SDL_RENDER_DRIVER
+}
+
+stop_show_display() {
+  if [ -n "$vesk_pid" ] && kill -0 "$vesk_pid" 2>/dev/null; then kill -KILL "$vesk_pid" 2>/dev/null; fi
+  if [ -n "$reader" ]; then kill "$reader" 2>/dev/null; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
+}

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +81,58 @@ TEST_F(AtomicFile, APipeIsWrittenInPlaceAndStaysAPipe) {
   EXPECT_TRUE(written) << error;
   EXPECT_EQ(received, "piped");
   EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+  EXPECT_EQ(Files(), 2u);
+}
+
+TEST_F(AtomicFile, ANameInAMissingFolderIsRefusedBeforeAnythingIsWritten) {
+  // An encoder fills a pending output only later: the missing folder must be found when the output is chosen.
+  try {
+    PendingOutput output((dir / "no" / "such" / "show.mp4").string());
+    ADD_FAILURE() << "a name in a missing folder was taken";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(PendingOutput((dir / "out.bin" / "show.mp4").string()), std::runtime_error);
+  EXPECT_EQ(Files(), 1u);
+}
+
+TEST_F(AtomicFile, AFolderOfOutputsAppearsOnlyWhenCommittedAndADroppedOneLeavesNothing) {
+  {
+    PendingFolder dropped((dir / "frames").string());
+    std::ofstream(fs::path(dropped.temporary()) / "frame_1.png") << "1";
+  }
+  EXPECT_EQ(Files(), 1u);
+
+  PendingFolder fresh((dir / "frames").string());
+  std::ofstream(fs::path(fresh.temporary()) / "frame_1.png") << "1";
+  EXPECT_FALSE(fs::exists(dir / "frames"));
+  fresh.Commit();
+  EXPECT_EQ(Content("frames/frame_1.png"), "1");
+  EXPECT_EQ(Files(), 2u);
+
+  // Into a folder that exists (given with a trailing slash): its other files stay, same names are replaced.
+  std::ofstream(dir / "frames" / "notes.txt") << "mine";
+  PendingFolder again((dir / "frames").string() + "/");
+  std::ofstream(fs::path(again.temporary()) / "frame_1.png") << "new";
+  std::ofstream(fs::path(again.temporary()) / "frame_2.png") << "2";
+  again.Commit();
+  EXPECT_EQ(Content("frames/frame_1.png"), "new");
+  EXPECT_EQ(Content("frames/frame_2.png"), "2");
+  EXPECT_EQ(Content("frames/notes.txt"), "mine");
+  EXPECT_EQ(Files(), 2u);
+}
+
+TEST_F(AtomicFile, AFolderOfOutputsThatCannotWorkIsRefusedAtOnce) {
+  EXPECT_THROW(PendingFolder((dir / "out.bin").string()), std::runtime_error);
+  EXPECT_THROW(PendingFolder((dir / "no" / "frames").string()), std::runtime_error);
+  // A temporary folder that is already there may be another run's: it is left alone.
+  fs::create_directory(dir / "frames.partial");
+  std::ofstream(dir / "frames.partial" / "theirs") << "x";
+  {
+    PendingFolder folder((dir / "frames").string());
+    EXPECT_NE(folder.temporary(), (dir / "frames.partial").string());
+  }
+  EXPECT_EQ(Content("frames.partial/theirs"), "x");
   EXPECT_EQ(Files(), 2u);
 }
 

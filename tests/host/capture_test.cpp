@@ -2,9 +2,11 @@
 // the outputs and the command line.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -478,14 +480,66 @@ TEST_F(CaptureFiles, CtrlCOrTerminationRemovesThePartialOutputs) {
   o.height = 40;
   o.traceFile = (dir / "show.trc").string();
   o.audioFile = (dir / "show.wav").string();
+  o.framesDir = (dir / "frames").string();
   if (HaveFfmpeg()) o.videoFile = (dir / "show.mp4").string();
-  for (const auto& [signal, status] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+  for (const auto& [signal, status] :
+       {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}, std::pair{SIGQUIT, 131}}) {
     Interrupter interrupter(signal);
     EXPECT_EQ(RunCapture(o, &interrupter), status);
     EXPECT_TRUE(Names().empty());
   }
   // The encoder is gone too: nothing appears later.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(Names().empty());
+}
+
+// Lets no file grow past a byte from the given frame on, as a disk that has just filled up.
+class DiskFullFrom : public FrameListener {
+ public:
+  explicit DiskFullFrom(int frame) : frame_(frame) { getrlimit(RLIMIT_FSIZE, &old_); }
+  ~DiskFullFrom() override {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, SIG_DFL);
+  }
+  void OnFrame(const FrameHandOver&, uint64_t) override {
+    if (++frames_ != frame_) return;
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old_;
+    tiny.rlim_cur = 1;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+  }
+
+ private:
+  int frame_;
+  int frames_ = 0;
+  rlimit old_{};
+};
+
+TEST_F(CaptureFiles, FramesThatCannotAllBeWrittenLeaveNoneAndTheReasonIsSaid) {
+  CaptureOptions o = Quiet();
+  o.toSeconds = 1.0;
+  o.width = 64;
+  o.height = 40;
+  o.framesDir = (dir / "frames").string();
+  DiskFullFrom full(10);
+  // Standard error through a pipe, which the size limit does not reach (a captured one goes to a file).
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  std::fflush(stderr);
+  const int savedStderr = dup(2);
+  dup2(pipeEnds[1], 2);
+  const int status = RunCapture(o, &full);
+  std::fflush(stderr);
+  dup2(savedStderr, 2);
+  close(savedStderr);
+  close(pipeEnds[1]);
+  std::string message;
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, static_cast<size_t>(n));
+  close(pipeEnds[0]);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(message.find("frame_000010"), std::string::npos) << message;
+  EXPECT_NE(message.find(std::strerror(EFBIG)), std::string::npos) << message;
   EXPECT_TRUE(Names().empty());
 }
 

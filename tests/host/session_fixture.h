@@ -109,6 +109,7 @@ class SessionTest : public ::testing::Test {
   int Run(ShowEntry show = ScriptedShow) {
     session = std::make_unique<HostSession>(
         Platform{fake.Video(), fake.Events(), fake.Ticker(), fake.Music()});
+    session->SetObserver(observer);
     return session->Run(view, preset, show);
   }
   // The calls from the first one that starts with prefix on.
@@ -125,6 +126,7 @@ class SessionTest : public ::testing::Test {
   fake::FakePlatform fake;
   ScriptedView view{fake.calls};
   LaunchPreset preset;
+  FrameObserver* observer = nullptr;
   std::unique_ptr<HostSession> session;
 };
 

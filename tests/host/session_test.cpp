@@ -295,6 +295,36 @@ TEST_F(Launch, TheChosenLineAndBoxesBecomeTheSettingsAndLoopStaysOff) {
   EXPECT_EQ(interfaceBlock.loopRequested, 0);
 }
 
+// Notes the show's start among the platform's calls.
+class StartWatcher : public FrameObserver {
+ public:
+  explicit StartWatcher(Strings& calls) : calls_(calls) {}
+  void OnShowStart(const ShowChoices& choices) override {
+    calls_.push_back(std::string("ShowStart") + (choices.windowed ? " windowed" : "") +
+                     (choices.nosound ? " nosound" : ""));
+  }
+  void OnFrame(const FrameHandOver&) override {}
+
+ private:
+  Strings& calls_;
+};
+
+TEST_F(Launch, ObserversHearTheChoicesOnceBeforeSoundAndDisplayOpenAndNothingWhenTheUserLeaves) {
+  StartWatcher watcher(fake.calls);
+  observer = &watcher;
+  view.windowed = true;
+  view.nosound = true;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fake.Count("ShowStart windowed nosound"), 1);
+  EXPECT_EQ(CallsFrom("LaunchView").at(1), "ShowStart windowed nosound");
+
+  SetUp();
+  fake.calls.clear();
+  view.runDemo = false;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(CallsFrom("ShowStart").empty());
+}
+
 TEST_F(Launch, AnEmptyListPicksTheDesktopsOwnRecord) {
   fake.SetModes({Mode(800, 600, 32), {Mode(640, 480, 8)}});
   view.windowed = true;

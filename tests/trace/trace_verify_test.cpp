@@ -270,7 +270,8 @@ TEST_F(TraceVerify, TheRecorderWritesEveryRecordAndNamesTheFileOnlyWhenFinished)
   const std::string path = (folder_ / "recorded.trc").string();
   TraceRecorder recorder;
   std::string error;
-  ASSERT_TRUE(recorder.Open(path, {0, 0, 0}, &error)) << error;
+  ASSERT_TRUE(recorder.Open(path, &error)) << error;
+  recorder.Start({0, 0, 3});
   std::vector<uint8_t> palette(768), frame(64000);
   for (uint32_t i = 0; i < 300; ++i) {
     palette[i % 768] = static_cast<uint8_t>(i);
@@ -280,12 +281,12 @@ TEST_F(TraceVerify, TheRecorderWritesEveryRecordAndNamesTheFileOnlyWhenFinished)
   }
   EXPECT_EQ(recorder.Records(), 300u);
   EXPECT_FALSE(fs::exists(path));
-  ASSERT_TRUE(recorder.Finish({0, 0, 3}, &error)) << error;
+  ASSERT_TRUE(recorder.Finish(&error)) << error;
   EXPECT_EQ(Names(), (std::vector<std::string>{"recorded.trc"}));
   ASSERT_EQ(fs::file_size(path), kHeaderBytes + 300 * kRecordBytes);
   std::ifstream file(path, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes[20], 3);  // the flags given at the end
+  EXPECT_EQ(bytes[20], 3);  // the flags given at the start
   const uint8_t* last = bytes.data() + kHeaderBytes + 299 * kRecordBytes;
   EXPECT_EQ(last[0], 299 % 6);
   EXPECT_EQ(last[4] | last[5] << 8 | last[6] << 16 | last[7] << 24, 299 * 17920);
@@ -294,7 +295,7 @@ TEST_F(TraceVerify, TheRecorderWritesEveryRecordAndNamesTheFileOnlyWhenFinished)
   EXPECT_EQ(last[784 + 299], (299 * 7) & 0xFF);
 
   TraceRecorder nowhere;
-  EXPECT_FALSE(nowhere.Open((folder_ / "no" / "such" / "folder.trc").string(), {0, 0, 0}, &error));
+  EXPECT_FALSE(nowhere.Open((folder_ / "no" / "such" / "folder.trc").string(), &error));
   EXPECT_NE(error.find("No such file"), std::string::npos) << error;
 }
 
@@ -304,21 +305,24 @@ TEST_F(TraceVerify, ARecordingLeftUnfinishedLeavesNothing) {
   std::string error;
   {
     TraceRecorder discarded;
-    ASSERT_TRUE(discarded.Open((folder_ / "discarded.trc").string(), {0, 0, 0}, &error)) << error;
+    ASSERT_TRUE(discarded.Open((folder_ / "discarded.trc").string(), &error)) << error;
+    discarded.Start({0, 0, 0});
     discarded.OnFrame(handOver);
     discarded.Discard();
     EXPECT_TRUE(Names().empty());
     TraceRecorder dropped;
-    ASSERT_TRUE(dropped.Open((folder_ / "dropped.trc").string(), {0, 0, 0}, &error)) << error;
+    ASSERT_TRUE(dropped.Open((folder_ / "dropped.trc").string(), &error)) << error;
+    dropped.Start({0, 0, 0});
     dropped.OnFrame(handOver);
   }
   EXPECT_TRUE(Names().empty());
 
   // A full disk: the records cannot be written, and the trace is not named.
   TraceRecorder full;
-  ASSERT_TRUE(full.Open("/dev/full", {0, 0, 0}, &error)) << error;
+  ASSERT_TRUE(full.Open("/dev/full", &error)) << error;
+  full.Start({0, 0, 0});
   for (int i = 0; i < 40; ++i) full.OnFrame(handOver);
-  EXPECT_FALSE(full.Finish({0, 0, 0}, &error));
+  EXPECT_FALSE(full.Finish(&error));
   EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
 }
 
