@@ -26,17 +26,26 @@ std::string TemporaryName(const std::string& path, const std::string& suffix) {
   return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
+std::string ResolvedOutputPath(const std::string& path) {
+  std::error_code error;
+  fs::path at = fs::absolute(path, error);
+  // As many links as the system follows before it gives up on a loop.
+  for (int links = 0; links < 40 && fs::is_symlink(at, error); ++links) {
+    const fs::path text = fs::read_symlink(at, error);
+    if (error) break;
+    at = text.is_absolute() ? text : fs::weakly_canonical(at.parent_path(), error) / text;
+  }
+  const fs::path resolved = fs::weakly_canonical(at, error);
+  return error ? at.lexically_normal().string() : resolved.string();
+}
+
 OutputTarget ChooseOutputTarget(const std::string& path) {
   std::error_code error;
   const fs::file_status link = fs::symlink_status(path, error);
   if (error && link.type() != fs::file_type::not_found) throw std::runtime_error("cannot look at " + path + ": " + error.message());
   OutputTarget target;
   target.path = path;
-  if (fs::is_symlink(link)) {
-    const fs::path resolved = fs::weakly_canonical(path, error);
-    if (error) throw std::runtime_error("cannot follow the link " + path + ": " + error.message());
-    target.path = resolved.string();
-  }
+  if (fs::is_symlink(link)) target.path = ResolvedOutputPath(path);
   const fs::file_status status = fs::status(target.path, error);
   if (fs::is_directory(status)) throw std::runtime_error("cannot write " + path + ": it is a folder");
   // Found now, before any work, rather than when the output is first written (by an encoder, at the end).

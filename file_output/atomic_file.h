@@ -18,6 +18,10 @@ struct OutputTarget {
   bool inPlace = false;
 };
 
+// The file a name ends up writing: links followed, even where their target does not exist yet, as an output is
+// created through them.
+std::string ResolvedOutputPath(const std::string& path);
+
 // Throws std::runtime_error for a folder, a name in a folder that does not exist, or one that cannot be looked at.
 OutputTarget ChooseOutputTarget(const std::string& path);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/exit_status.h"
+#include "file_output/atomic_file.h"
 #include "host/version.h"
 #include "trace/frame_trace.h"
 
@@ -65,21 +66,6 @@ std::string FiniteSeconds(const std::string& text) {
   return "expected a number of seconds, 0 or more, not '" + text + "'";
 }
 
-// The file a name ends up writing: links followed even where their target does not exist yet, as an output is
-// created through them.
-std::string ResolvedTarget(const std::string& path) {
-  std::error_code error;
-  fs::path at = fs::absolute(path, error);
-  // As many links as the system follows before it gives up on a loop.
-  for (int links = 0; links < 40 && fs::is_symlink(at, error); ++links) {
-    const fs::path text = fs::read_symlink(at, error);
-    if (error) break;
-    at = text.is_absolute() ? text : fs::weakly_canonical(at.parent_path(), error) / text;
-  }
-  const fs::path resolved = fs::weakly_canonical(at, error);
-  return error ? at.lexically_normal().string() : resolved.string();
-}
-
 // Two outputs must not be one file, nor both standard output: the second would overwrite or interleave the first.
 void CheckDistinctOutputs(const CaptureOptions& options) {
   const std::vector<std::pair<const char*, const std::string*>> outputs = {{"--frames", &options.framesDir},
@@ -89,7 +75,7 @@ void CheckDistinctOutputs(const CaptureOptions& options) {
   std::map<std::string, const char*> seen;
   for (const auto& [name, path] : outputs) {
     if (path->empty()) continue;
-    const std::string key = *path == "-" ? *path : ResolvedTarget(*path);
+    const std::string key = *path == "-" ? *path : ResolvedOutputPath(*path);
     const auto [at, fresh] = seen.emplace(key, name);
     if (!fresh) {
       const std::string where = key == "-" ? "standard output" : "the same file, " + *path;

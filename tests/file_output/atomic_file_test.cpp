@@ -71,6 +71,15 @@ TEST_F(AtomicFile, ALinkStaysAndItsTargetIsReplaced) {
   EXPECT_EQ(Files(), 2u);
 }
 
+TEST_F(AtomicFile, ALinkToAFileNotYetThereStaysAndCreatesIt) {
+  fs::create_symlink("new.bin", dir / "link.bin");
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(dir / "link.bin", "made", 4, error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir / "link.bin"));
+  EXPECT_EQ(Content("new.bin"), "made");
+  EXPECT_EQ(Files(), 3u);
+}
+
 TEST_F(AtomicFile, APipeIsWrittenInPlaceAndStaysAPipe) {
   ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
   std::string received;
