@@ -26,6 +26,7 @@ const VeskAudio = (() => {
     console.warn('vesk audio: no sound (' + reason + '); the music advances silently');
     fallback = { player: null, pending: queue || [], playing: false, startMs: 0, frames: 0, lastOrder: -1 };
     queue = [];
+    // Settles either way: a player that cannot load leaves the song at rest, not the show waiting for it.
     fallback.ready = new Promise((resolve) => {
       const script = document.createElement('script');
       script.src = 'vesk-worklet.js';
@@ -34,8 +35,8 @@ const VeskAudio = (() => {
         const pending = fallback.pending;
         fallback.pending = [];
         pending.forEach(handleFallback);
-        resolve();
-      });
+      }).catch((error) => console.error('vesk audio: ' + error)).finally(resolve);
+      script.onerror = resolve;
       document.head.appendChild(script);
     });
     setInterval(() => {

@@ -44,13 +44,16 @@ function check(ok, what) {
 const reference = spawnSync(orderPointsProgram, [path.join(resources, 'music/xmfile.xm'), '128'],
   { encoding: 'utf8' }).stdout.trim().split('\n').map((l) => l.split(' ').map(Number));
 
-// Real time: each change reaches the page when its sample frame is played, give or take the audio latency. A run
-// whose music starts late shows it in every change.
+// Real time: each change reaches the page when its sample frame is played, give or take the audio latency. The
+// first change, 3.5 s in, shows a late start (resuming a suspended context takes Firefox most of a second); the
+// later ones may drift further on a busy machine, where the audio thread falls behind.
 function checkLag(log, run) {
   const lags = log.map(([, frame, ms]) => ms - frame / 44.1);
   const lag = log.length > 0 ? Math.max(...lags.map(Math.abs)) : Infinity;
+  const start = log.length > 0 ? Math.abs(lags[0]) : Infinity;
   console.log(`${run}: music against the page's clock: ${lags.map((l) => l.toFixed(0)).join(' ')} ms`);
-  check(log.length > 0 && lag < 1000, `${run}: the orders advance in real time (largest lag ${lag.toFixed(0)} ms)`);
+  check(start < 400 && lag < 1000,
+    `${run}: the orders advance in real time (first change ${start.toFixed(0)} ms late, largest lag ${lag.toFixed(0)} ms)`);
 }
 
 // The order log once it has its first change (3.5 s after the music starts), waiting for it up to 10 s after
