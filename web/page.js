@@ -7,9 +7,10 @@ const VeskAudio = (() => {
   let node = null;
   let queue = [];          // messages posted before the worklet is ready
   let currentOrder = -1;
-  let fallback = null;     // the player on this thread, when no audio worklet could start
+  let fallback = null;     // the player on this thread, when the page has no sound
   const orderLog = [];     // [order, sample frame, ms since play] at every change the player reports
   let playAt = 0;
+  let soundDeadline = 0;   // a context not running by then (2 s after "Run Demo") means no sound output
 
   function receive(message) {
     if (message.type === 'order') {
@@ -20,20 +21,24 @@ const VeskAudio = (() => {
     }
   }
 
-  // Without an audio worklet the module still has to advance: the same player, rendered unheard on a timer.
+  // Without sound the module still has to advance: the same player, rendered unheard on a timer.
   function startFallback(reason) {
-    console.warn('vesk audio: no audio worklet (' + reason + '); the music advances silently');
-    fallback = { player: null, pending: queue, playing: false, startMs: 0, frames: 0, lastOrder: -1 };
+    console.warn('vesk audio: no sound (' + reason + '); the music advances silently');
+    fallback = { player: null, pending: queue || [], playing: false, startMs: 0, frames: 0, lastOrder: -1 };
     queue = [];
-    const script = document.createElement('script');
-    script.src = 'vesk-worklet.js';
-    script.onload = () => VeskPlayer().then((player) => {
-      fallback.player = player;
-      const pending = fallback.pending;
-      fallback.pending = [];
-      pending.forEach(handleFallback);
+    // Settles either way: a player that cannot load leaves the song at rest, not the show waiting for it.
+    fallback.ready = new Promise((resolve) => {
+      const script = document.createElement('script');
+      script.src = 'vesk-worklet.js';
+      script.onload = () => VeskPlayer().then((player) => {
+        fallback.player = player;
+        const pending = fallback.pending;
+        fallback.pending = [];
+        pending.forEach(handleFallback);
+      }).catch((error) => console.error('vesk audio: ' + error)).finally(resolve);
+      script.onerror = resolve;
+      document.head.appendChild(script);
     });
-    document.head.appendChild(script);
     setInterval(() => {
       const f = fallback;
       if (!f.player || !f.playing) return;
@@ -102,11 +107,26 @@ const VeskAudio = (() => {
     start() {
       currentOrder = -1;
       orderLog.length = 0;
+      soundDeadline = performance.now() + 2000;
       this.prepare();
-      if (context) context.resume();
-      else if (!fallback) startFallback('this browser has no AudioContext');
+      if (fallback) return;
+      if (context) context.resume().catch(() => {});
+      else startFallback('this browser has no AudioContext');
     },
-    open() { return context !== null || fallback !== null; },
+    // The show opens its sound before it starts its clock, so the music must be able to start at once: this
+    // waits until the context runs (resuming one takes Firefox most of a second), or, when it does not run by
+    // the deadline (no sound output: Firefox leaves it suspended for good), for the silent player instead.
+    async open() {
+      while (!fallback && context.state !== 'running' && performance.now() < soundDeadline) {
+        await new Promise((resolve) => setTimeout(resolve, 20));
+      }
+      if (!fallback && context.state !== 'running') startFallback('no sound output');
+      if (fallback) {
+        document.getElementById('no-sound').hidden = false;
+        await fallback.ready;
+      }
+      return true;
+    },
     // The show has closed its sound: the worklet rests until the next "Run Demo".
     close() { if (context) context.suspend(); },
     post(message) {
@@ -308,6 +328,7 @@ const VeskPage = (() => {
     },
     hideShow() {
       showing = false;
+      $('no-sound').hidden = true;
       $('show').hidden = true;
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     },

@@ -4,7 +4,8 @@
 #include "platform/web/web.h"
 
 // The page's audio (web/page.js): each call posts to the worklet; the order is the worklet's last report.
-EM_JS(int, vesk_web_sound_open, (), { return VeskAudio.open() ? 1 : 0; });
+// Waits (handing control back to the browser) until the page's sound runs, or until it plays silently instead.
+EM_ASYNC_JS(int, vesk_web_sound_open, (), { return (await VeskAudio.open()) ? 1 : 0; });
 EM_JS(void, vesk_web_sound_close, (), { VeskAudio.close(); });
 EM_JS(void, vesk_web_song_load, (const void* data, int length), { VeskAudio.load(HEAPU8.slice(data, data + length)); });
 EM_JS(void, vesk_web_song_play, (float separation), {
