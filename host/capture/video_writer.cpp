@@ -86,8 +86,8 @@ Bytes StreamHeader() {
   const Bytes video = Element(kPixelWidth, uint64_t{kScreenWidth}) + Element(kPixelHeight, uint64_t{kScreenHeight}) +
                       Element(kColourSpace, std::string_view("BGR\0", 4));
   const Bytes track = Element(kTrackNumber, kVideoTrack) + Element(kTrackUid, kVideoTrack) +
-                      Element(kTrackType, kVideoTrack) + Element(kCodecId, std::string_view("V_UNCOMPRESSED")) +
-                      Element(kVideo, video);
+                      Element(kTrackType, uint64_t{1} /* video */) +
+                      Element(kCodecId, std::string_view("V_UNCOMPRESSED")) + Element(kVideo, video);
   Bytes header = Element(kEbml, Element(kDocType, std::string_view("matroska")) +
                                     Element(kDocTypeVersion, uint64_t{4}) + Element(kDocTypeReadVersion, uint64_t{2}));
   PutId(header, kSegment);
@@ -248,10 +248,6 @@ void VideoWriter::RunToEnd(platform::ChildProcess& child, const std::string& wha
 
 void VideoWriter::Commit(CaptureProgress& progress) {
   progress.Step("finishing the picture");
-  if (!started_) {
-    const Bytes header = StreamHeader();
-    Send(header.data(), header.size());
-  }
   encoder_.CloseInput();
   RunToEnd(encoder_, "encode");
   sound_->Commit();

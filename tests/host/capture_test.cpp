@@ -175,6 +175,16 @@ class CaptureFiles : public ::testing::Test {
   static uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
   }
+  // The default video of from to to seconds at 640x400.
+  CaptureOptions Video(double from, double to) const {
+    CaptureOptions o = Quiet();
+    o.fromSeconds = from;
+    o.toSeconds = to;
+    o.width = 640;
+    o.height = 400;
+    o.videoFile = (dir / "show.mp4").string();
+    return o;
+  }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
@@ -310,12 +320,7 @@ TEST_F(CaptureFiles, AnOutputThatCannotBeWrittenIsAnError) {
 
 TEST_F(CaptureFiles, AVideoHasBothStreamsAndItsLength) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
-  CaptureOptions o = Quiet();
-  o.fromSeconds = 20.0;
-  o.toSeconds = 21.0;
-  o.width = 640;
-  o.height = 400;
-  o.videoFile = (dir / "show.mp4").string();
+  const CaptureOptions o = Video(20.0, 21.0);
   ASSERT_EQ(RunCapture(o), 0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"show.mp4"}));
   const std::string streams = Output("ffprobe -v error -show_entries stream=codec_type,codec_name,width,height"
@@ -360,12 +365,7 @@ double MeanError(const uint8_t* rgb, const PictureRecorder::Picture& p, int widt
 TEST_F(CaptureFiles, AVideoShowsEachPictureAtItsTimeOnceAndKeepsItsLengthAndSound) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
   // From the core's frames into the first picture, which then holds for seconds.
-  CaptureOptions o = Quiet();
-  o.fromSeconds = 50.75;
-  o.toSeconds = 52.75;
-  o.width = 640;
-  o.height = 400;
-  o.videoFile = (dir / "show.mp4").string();
+  const CaptureOptions o = Video(50.75, 52.75);
   PictureRecorder recorder;
   ASSERT_EQ(RunCapture(o, &recorder), 0);
   const std::vector<PictureRecorder::Picture>& shown = recorder.pictures;
