@@ -35,7 +35,8 @@ if [ -f "$prefix/.complete" ]; then
   exit 0
 fi
 
-source_dir=$("$here/fetch-debian-source.sh" libopenmpt "$version" "$cache/source")
+# The Windows and web builds may start side by side: one fetches the source, the other waits for it.
+source_dir=$(flock "$cache/libopenmpt-source.lock" "$here/fetch-debian-source.sh" libopenmpt "$version" "$cache/source")
 work=$(mktemp -d "$cache/build-$target.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp -a "$source_dir/." "$work/"
