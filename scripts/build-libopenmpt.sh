@@ -10,7 +10,8 @@
 # a cached build returns at once. JOBS sets the build's parallelism (default: all cores).
 #
 # Only the library is built, straight from the list of its sources in the package's Makefile.am: the package's
-# configure script alone takes minutes with emscripten, and it decides nothing here that the defines below do not.
+# configure script runs a minute or more, one check at a time, and decides nothing the flags below do not. The
+# objects for Windows are byte for byte those of the package's own build.
 # Every module loader and the plugins stay in: this version has no option that leaves one out (its loader table is
 # fixed, and NO_PLUGINS does not build).
 set -euo pipefail
@@ -36,7 +37,8 @@ if [ -f "$prefix/.complete" ]; then
 fi
 
 # The Windows and web builds may start side by side: one fetches the source, the other waits for it.
-source_dir=$(flock "$cache/libopenmpt-source.lock" "$here/fetch-debian-source.sh" libopenmpt "$version" "$cache/source")
+source_dir=$(flock "$cache/libopenmpt-source.lock" \
+  "$here/fetch-debian-source.sh" libopenmpt "$version" "$cache/source")
 work=$(mktemp -d "$cache/build-$target.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp -a "$source_dir/." "$work/"
@@ -107,7 +109,8 @@ rm -f "$prefix/lib/libopenmpt.a"
 "$ar" rcs "$prefix/lib/libopenmpt.a" $(printf 'obj/%s.o\n' "${sources[@]%.cpp}")
 
 # The public headers and pkg-config file, as the package's own install writes them.
-sed -n 's/^nobase_include_HEADERS += \(libopenmpt\/.*\)$/\1/p' Makefile.am | xargs -I{} cp {} "$prefix/include/libopenmpt/"
+sed -n 's/^nobase_include_HEADERS += \(libopenmpt\/.*\)$/\1/p' Makefile.am |
+  xargs -I{} cp {} "$prefix/include/libopenmpt/"
 cat >"$prefix/lib/pkgconfig/libopenmpt.pc" <<EOF
 prefix=$prefix
 exec_prefix=\${prefix}
