@@ -28,8 +28,12 @@ if [ ! -d "$EM_CACHE/sysroot" ]; then
   cp -a /usr/share/emscripten/cache/. "$EM_CACHE/"
 fi
 
+step_name=build-web
+. scripts/step-timer.sh
 openmpt=$(JOBS=$jobs scripts/build-libopenmpt.sh wasm)
+step "libopenmpt for the web"
 png=$(scripts/build-web-libpng.sh)
+step "libpng for the web"
 echo "build-web: building the page in $build" >&2
 targets=(all)
 release=OFF
@@ -40,6 +44,7 @@ fi
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_OPENMPT_PREFIX="$openmpt" \
   -DVESK_PNG_PREFIX="$png" -DVESK_REPRODUCIBLE=$release >/dev/null
 cmake --build "$build" -j"$jobs" --target "${targets[@]}"
+step "the web build"
 
 dist=${VESK_WEB_DIST:-$root/dist/web}
 rm -rf "$dist"
