@@ -51,6 +51,8 @@ in_background windows scripts/build-windows.sh "$PWD/build-windows"
 # The web page and the wasm vesk-capture (emscripten), and the driver of the page's browser test.
 in_background web env JOBS="$jobs" scripts/build-web.sh
 in_background web-driver env -C tests/web PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+# The trace reader's fuzzer, built with clang in build-fuzz and run for 60 s over its corpus.
+in_background fuzz tests/fuzz/run_fuzz.sh 60
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_DIR="$PWD/build-windows" -DVESK_WINE_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
@@ -70,4 +72,7 @@ ctest --test-dir build --output-on-failure -j"$jobs" "${skip_slow[@]}"
 step "the Release tests"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'slow|e2e'
 step "the sanitizer tests"
+await fuzz
+grep -E '^(stat::|#[0-9]+ +DONE)' "$logs/fuzz.log" >&2 || true
+step "the fuzzer"
 echo "check: all passed in $(( $(date +%s) - check_start )) s" >&2
