@@ -32,7 +32,8 @@ class WebTicker : public Ticker {
   uint64_t delivered_ = 0;
 };
 
-// The show window is the page's show box; the screen goes to its canvas at the browser's next animation frame.
+// The show window is the page's show box; the picture goes to its canvas at the browser's next animation frame,
+// at the show's own size: the page stretches the canvas, as the screen would have been stretched.
 // Escape, and leaving full screen (which closes the show as its close box would), come from the page's keys.
 class WebVideo : public MemoryDevice {
  public:
@@ -41,6 +42,7 @@ class WebVideo : public MemoryDevice {
   void ShowWindow() override;
   void DestroyWindow() override;
   void DispatchPending() override;
+  Access Present(const Rect& source, const Rect& picture) override;
 
  protected:
   void OnPresented(const Rect& picture) override;
@@ -49,6 +51,7 @@ class WebVideo : public MemoryDevice {
  private:
   WebTicker& ticker_;
   bool shown_ = false;  // the page shows the show box
+  Rect source_{};       // the present's picture in the work surface
   std::vector<uint8_t> rgba_;
 };
 

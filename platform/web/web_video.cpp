@@ -90,17 +90,22 @@ void WebVideo::DispatchPending() {
   MemoryDevice::DispatchPending();
 }
 
-void WebVideo::OnPresented(const Rect& picture) {
+Access WebVideo::Present(const Rect& source, const Rect& picture) {
+  source_ = source;
+  return MemoryDevice::Present(source, picture);
+}
+
+void WebVideo::OnPresented(const Rect&) {
   vesk_web_next_frame();
-  // The picture lies inside the screen (the memory device presents nothing else); the page stretches the canvas
-  // to its 4:3 box.
-  const MemorySurface& screen = Screen();
-  const int32_t width = picture.right - picture.left;
-  const int32_t height = picture.bottom - picture.top;
+  // The picture unstretched: the canvas holds the show's pixels and the page scales them to its 4:3 box, which
+  // costs the page far less than a screen-sized canvas.
+  const MemorySurface& work = Work();
+  const int32_t width = source_.right - source_.left;
+  const int32_t height = source_.bottom - source_.top;
   rgba_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
   uint8_t* out = rgba_.data();
-  for (int32_t y = picture.top; y < picture.bottom; ++y) {
-    const uint8_t* in = screen.bytes.data() + static_cast<size_t>(y) * screen.pitch + picture.left * 4;
+  for (int32_t y = source_.top; y < source_.bottom; ++y) {
+    const uint8_t* in = work.bytes.data() + static_cast<size_t>(y) * work.pitch + source_.left * 4;
     for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
       // Memory order of the 32-bit layout: blue, green, red, unused.
       out[0] = in[2];
