@@ -42,17 +42,19 @@ class WebVideo : public MemoryDevice {
   void ShowWindow() override;
   void DestroyWindow() override;
   void DispatchPending() override;
-  Access Present(const Rect& source, const Rect& picture) override;
 
  protected:
+  void Stretch(const Rect& source, const Rect& picture) override;
   void OnPresented(const Rect& picture) override;
   void OnMessageBox(const char* text, const char* caption) override;
 
  private:
   WebTicker& ticker_;
   bool shown_ = false;  // the page shows the show box
-  Rect source_{};       // the present's picture in the work surface
-  std::vector<uint8_t> rgba_;
+  std::vector<uint8_t> rgba_;     // the canvas's pixels
+  std::vector<uint8_t> next_;     // the present's, kept only when they differ
+  int32_t canvasWidth_ = 0;
+  bool changed_ = false;
 };
 
 // The module plays in the page's audio worklet, which reports its order back.
