@@ -28,14 +28,19 @@ if [ ! -d "$EM_CACHE/sysroot" ]; then
   cp -a /usr/share/emscripten/cache/. "$EM_CACHE/"
 fi
 
+step_name=build-web
+. scripts/step-timer.sh
 # The closure compiler that minifies the glue comes from npm, pinned to the one this emscripten expects.
 if [ ! -x web/node_modules/.bin/google-closure-compiler ]; then
   (cd web && npm ci --no-audit --no-fund --loglevel=error >&2)
 fi
 export EM_CLOSURE_COMPILER=$root/web/node_modules/.bin/google-closure-compiler
 
+step "the closure compiler"
 openmpt=$(JOBS=$jobs scripts/build-libopenmpt.sh wasm)
+step "libopenmpt for the web"
 png=$(scripts/build-web-libpng.sh)
+step "libpng for the web"
 echo "build-web: building the page in $build" >&2
 targets=(all)
 release=OFF
@@ -46,6 +51,7 @@ fi
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_OPENMPT_PREFIX="$openmpt" \
   -DVESK_PNG_PREFIX="$png" -DVESK_REPRODUCIBLE=$release >/dev/null
 cmake --build "$build" -j"$jobs" --target "${targets[@]}"
+step "the web build"
 
 dist=${VESK_WEB_DIST:-$root/dist/web}
 rm -rf "$dist"

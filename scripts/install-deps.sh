@@ -11,9 +11,8 @@ packages=(
   # Mesa's GL drivers: the accelerated presentation path, tested on its CPU rasteriser.
   libgl1-mesa-dri libegl1 libx11-dev
   # The Windows build (cross-compiled, tested under Wine) and the web build (emscripten, tested in headless
-  # Chromium and Firefox, Firefox's sound going to a PulseAudio null sink); dpkg-dev and the autotools unpack and
-  # build libopenmpt's source.
-  dpkg-dev autoconf automake libtool zip unzip
+  # Chromium and Firefox, Firefox's sound going to a PulseAudio null sink); dpkg-dev unpacks libopenmpt's source.
+  dpkg-dev zip unzip
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine64 wine
   emscripten chromium firefox-esr pulseaudio
   # The trace reader's fuzzer (tests/fuzz/run_fuzz.sh): clang with libFuzzer and the sanitizers' runtimes.

@@ -53,7 +53,8 @@ class CaptureSession : public headless::Observer, public FrameObserver {
     if (!options.videoFile.empty()) {
       video_ = std::make_unique<VideoWriter>(options.videoFile, options.quality, options.container, options.width,
                                              options.height, options.fps, options.encoderTimeoutMs);
-      shown_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
+      shownFrame_.assign(static_cast<size_t>(kFrameBytes), 0);
+      sent_.assign(static_cast<size_t>(kExpandedFrameBytes), 0);
     }
     if (!options.framesDir.empty()) frames_.emplace(options.framesDir);
   }
@@ -129,7 +130,7 @@ class CaptureSession : public headless::Observer, public FrameObserver {
   void Finish(uint64_t showEnd) {
     if (!error_.empty()) throw std::runtime_error(error_);
     const uint64_t end = span_.EndOfWriting(endUnits_.value_or(showEnd));
-    if (video_) FillVideoSlotsBefore(end);
+    if (video_) EndVideo(end);
     if (!endUnits_) WarnWhenTheShowEndedFirst(showEnd);
     if (trace_) trace_->Finish();
     if (audio_) audio_->Commit();
@@ -148,18 +149,37 @@ class CaptureSession : public headless::Observer, public FrameObserver {
       if (trace_) trace_->Write(frame);
       if (listener_ != nullptr) listener_->OnFrame(frame, timeUnits);
     }
-    // The picture handed over, before its stretch to the screen.
-    if (video_) {
-      RefreshPalette(frame.palette, colourTable_);
-      ExpandFrame(frame.frame, colourTable_, shown_.data());
+    // The picture handed over, before its stretch to the screen, kept when it changed.
+    if (video_ && (std::memcmp(frame.frame, shownFrame_.data(), shownFrame_.size()) != 0 ||
+                   std::memcmp(frame.palette, shownPalette_, kPaletteBytes) != 0)) {
+      shownNew_ = true;
+      std::memcpy(shownFrame_.data(), frame.frame, shownFrame_.size());
+      std::memcpy(shownPalette_, frame.palette, kPaletteBytes);
     }
     progress_.Update(span_.Seconds(timeUnits - std::min(timeUnits, span_.fromUnits())));
   }
 
-  // Video slot n shows the last picture presented at or before its start, n / fps.
+  // Video slot n shows the last picture presented at or before its start, n / fps; a picture is converted and
+  // sent at the first slot that shows it, and the encoder keeps it until the next.
   void FillVideoSlotsBefore(uint64_t units) {
     for (const uint64_t slots = CaptureSpan::SlotsBefore(units); videoSlots_ < slots; ++videoSlots_) {
-      if (span_.Contains(CaptureSpan::SlotStart(videoSlots_))) video_->WriteFrame(shown_.data());
+      if (!span_.Contains(CaptureSpan::SlotStart(videoSlots_))) continue;
+      if (!firstSlot_) firstSlot_ = videoSlots_;
+      if (!shownNew_) continue;
+      RefreshPalette(shownPalette_, colourTable_);
+      ExpandFrame(shownFrame_.data(), colourTable_, sent_.data());
+      video_->WriteFrame(sent_.data(), videoSlots_ - *firstSlot_);
+      shownNew_ = false;
+      lastSentSlot_ = videoSlots_;
+    }
+  }
+
+  // The video's last picture lasts one slot: the one the last slot shows is sent again there, so the video is as
+  // long as the span.
+  void EndVideo(uint64_t end) {
+    FillVideoSlotsBefore(end);
+    if (firstSlot_ && lastSentSlot_ + 1 != videoSlots_) {
+      video_->WriteFrame(sent_.data(), videoSlots_ - 1 - *firstSlot_);
     }
   }
 
@@ -192,8 +212,14 @@ class CaptureSession : public headless::Observer, public FrameObserver {
   std::optional<PendingFolder> frames_;
   std::unique_ptr<WavWriter> audio_;
   std::unique_ptr<VideoWriter> video_;
-  std::vector<uint8_t> shown_;
+  // The last picture presented, black until the first present, and whether the video has it yet.
+  std::vector<uint8_t> shownFrame_;
+  uint8_t shownPalette_[kPaletteBytes] = {};
+  bool shownNew_ = true;
+  std::vector<uint8_t> sent_;  // the last picture sent to the video, converted
   uint64_t videoSlots_ = 0;
+  std::optional<uint64_t> firstSlot_;  // the video's first slot, inside the span
+  uint64_t lastSentSlot_ = 0;
   uint64_t samplesSeen_ = 0;
   uint64_t presents_ = 0;
   std::optional<uint64_t> endUnits_;  // when the span's end closed the show

@@ -1,4 +1,4 @@
-// Video output through the ffmpeg program: the 320x200 frames into an encoder that scales them, then a mux
+// Video output through the ffmpeg program: the 320x200 pictures into an encoder that scales them, then a mux
 // that adds the sound. Every path reaches ffmpeg as a file: URL, so no name is taken for a protocol or option.
 #include "host/capture/video_writer.h"
 
@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "core/interface_block.h"
@@ -29,6 +30,84 @@ struct Interrupted : std::runtime_error {
 };
 
 std::string FileUrl(const std::string& path) { return "file:" + path; }
+
+// The pictures reach the encoder as a Matroska stream of uncompressed frames, each in a cluster of its own that
+// carries its time, so a picture held for seconds is sent, scaled and encoded once. Every element's size takes
+// eight bytes, so each is written in one pass.
+using Bytes = std::vector<uint8_t>;
+constexpr uint64_t kTickNs = 1000;  // the stream's timestamps count microseconds
+constexpr uint64_t kTicksPerSecond = 1000000000 / kTickNs;
+// The element IDs, their length markers included.
+enum : uint32_t {
+  kEbml = 0x1A45DFA3, kDocType = 0x4282, kDocTypeVersion = 0x4287, kDocTypeReadVersion = 0x4285,
+  kSegment = 0x18538067, kInfo = 0x1549A966, kTimestampScale = 0x2AD7B1,
+  kTracks = 0x1654AE6B, kTrackEntry = 0xAE, kTrackNumber = 0xD7, kTrackUid = 0x73C5, kTrackType = 0x83,
+  kCodecId = 0x86, kVideo = 0xE0, kPixelWidth = 0xB0, kPixelHeight = 0xBA, kColourSpace = 0x2EB524,
+  kCluster = 0x1F43B675, kClusterTime = 0xE7, kSimpleBlock = 0xA3,
+};
+constexpr uint64_t kVideoTrack = 1;
+
+void PutId(Bytes& to, uint32_t id) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    if ((id >> shift) != 0) to.push_back(static_cast<uint8_t>(id >> shift));
+  }
+}
+
+// A size of up to 2^56 - 2; all ones marks a size not known.
+void PutSize(Bytes& to, uint64_t size) {
+  to.push_back(0x01);
+  for (int shift = 48; shift >= 0; shift -= 8) to.push_back(static_cast<uint8_t>(size >> shift));
+}
+
+Bytes Element(uint32_t id, const Bytes& data) {
+  Bytes e;
+  PutId(e, id);
+  PutSize(e, data.size());
+  e.insert(e.end(), data.begin(), data.end());
+  return e;
+}
+
+Bytes Element(uint32_t id, uint64_t value) {
+  Bytes data;
+  for (int shift = 56; shift >= 0; shift -= 8) data.push_back(static_cast<uint8_t>(value >> shift));
+  return Element(id, data);
+}
+
+Bytes Element(uint32_t id, std::string_view text) { return Element(id, Bytes(text.begin(), text.end())); }
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The file's header up to its first cluster: one video track of 320x200 pictures in blue, green, red and an
+// unused byte, the layout ffmpeg names bgr0.
+Bytes StreamHeader() {
+  const Bytes video = Element(kPixelWidth, uint64_t{kScreenWidth}) + Element(kPixelHeight, uint64_t{kScreenHeight}) +
+                      Element(kColourSpace, std::string_view("BGR\0", 4));
+  const Bytes track = Element(kTrackNumber, kVideoTrack) + Element(kTrackUid, kVideoTrack) +
+                      Element(kTrackType, uint64_t{1} /* video */) +
+                      Element(kCodecId, std::string_view("V_UNCOMPRESSED")) + Element(kVideo, video);
+  Bytes header = Element(kEbml, Element(kDocType, std::string_view("matroska")) +
+                                    Element(kDocTypeVersion, uint64_t{4}) + Element(kDocTypeReadVersion, uint64_t{2}));
+  PutId(header, kSegment);
+  PutSize(header, (uint64_t{1} << 56) - 1);  // open-ended
+  return header + Element(kInfo, Element(kTimestampScale, kTickNs)) +
+         Element(kTracks, Element(kTrackEntry, track));
+}
+
+// A cluster holding one picture at ticks, up to where its pixels begin.
+Bytes PictureHeader(uint64_t ticks) {
+  Bytes block;
+  PutId(block, kSimpleBlock);
+  PutSize(block, 4 + kPictureBytes);
+  block.insert(block.end(), {0x80 | kVideoTrack, 0x00, 0x00, 0x80});  // at the cluster's time, a key frame
+  const Bytes body = Element(kClusterTime, ticks) + block;
+  Bytes header;
+  PutId(header, kCluster);
+  PutSize(header, body.size() + kPictureBytes);
+  return header + body;
+}
 
 std::string UniqueTemporary(const std::string& suffix) {
   std::random_device random;
@@ -78,6 +157,7 @@ VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, const st
                          int32_t width, int32_t height, uint32_t fps, int32_t timeoutMs)
     : path_(path),
       quality_(quality),
+      fps_(fps),
       format_(VideoFormat(path, container, quality)),
       timeoutMs_(timeoutMs),
       destination_(path) {
@@ -101,17 +181,11 @@ VideoWriter::VideoWriter(const std::string& path, VideoQuality quality, const st
 
   const VideoEncoding encoding = EncodingFor(quality, width, height);
   std::vector<std::string> arguments = Quiet();
-  for (const std::string& a : {std::string("-f"), std::string("rawvideo"), std::string("-pix_fmt"),
-                               std::string("bgr0"), std::string("-s"),
-                               std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight),
-                               std::string("-r"), std::to_string(fps), std::string("-i"), std::string("pipe:0"),
-                               std::string("-an"), std::string("-vf"), encoding.pictureFilter}) {
-    arguments.push_back(a);
-  }
+  // Each picture keeps its time (no frame is repeated to fill the gaps) on a clock of the show's fps.
+  Append(arguments, "-f matroska -i pipe:0 -an -fps_mode vfr -enc_time_base 1/" + std::to_string(fps));
+  arguments.insert(arguments.end(), {"-vf", encoding.pictureFilter});
   Append(arguments, encoding.pictureCodec);
-  for (const std::string& a : {std::string("-f"), std::string("matroska"), FileUrl(picturePath_)}) {
-    arguments.push_back(a);
-  }
+  arguments.insert(arguments.end(), {"-f", "matroska", FileUrl(picturePath_)});
   std::string error;
   if (!encoder_.Start(arguments, true, error)) throw std::runtime_error(error);
 }
@@ -130,8 +204,8 @@ void VideoWriter::RemoveTemporaries() {
   fs::remove(soundPath_, ignored);
 }
 
-void VideoWriter::WriteFrame(const uint8_t* picture) {
-  switch (encoder_.Write(picture, kPictureBytes, timeoutMs_)) {
+void VideoWriter::Send(const void* data, size_t bytes) {
+  switch (encoder_.Write(data, bytes, timeoutMs_)) {
     case platform::ChildProcess::Result::kDone:
       return;
     case platform::ChildProcess::Result::kInterrupted:
@@ -143,6 +217,14 @@ void VideoWriter::WriteFrame(const uint8_t* picture) {
       break;
   }
   throw std::runtime_error("ffmpeg stopped taking frames for " + path_);
+}
+
+void VideoWriter::WriteFrame(const uint8_t* picture, uint64_t slot) {
+  Bytes header = started_ ? Bytes() : StreamHeader();
+  started_ = true;
+  header = header + PictureHeader((slot * kTicksPerSecond + fps_ / 2) / fps_);
+  Send(header.data(), header.size());
+  Send(picture, kPictureBytes);
 }
 
 void VideoWriter::WriteSound(const int16_t* samples, size_t frames) { sound_->Write(samples, frames); }

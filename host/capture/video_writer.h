@@ -1,4 +1,5 @@
-// A video of the capture: 320x200 frames piped into the ffmpeg program as they come, the sound added at the end.
+// A video of the capture: each new 320x200 picture piped into the ffmpeg program with its time, the sound added at
+// the end.
 #pragma once
 
 #include <cstdint>
@@ -39,18 +40,23 @@ class VideoWriter {
   VideoWriter(const VideoWriter&) = delete;
   VideoWriter& operator=(const VideoWriter&) = delete;
 
-  // One 320 x 200 picture of blue, green, red and an unused byte per pixel, rows back to back.
-  void WriteFrame(const uint8_t* picture);
+  // One 320 x 200 picture of blue, green, red and an unused byte per pixel, rows back to back, shown from the
+  // video's frame `slot` (slot / fps seconds in) until the next picture written. Slots only increase; the last
+  // picture lasts one slot, so a video ends with a picture written at its last slot.
+  void WriteFrame(const uint8_t* picture, uint64_t slot);
   void WriteSound(const int16_t* samples, size_t frames);
   // Finishes the picture, adds the sound and gives the file its name.
   void Commit(CaptureProgress& progress);
 
  private:
+  void Send(const void* data, size_t bytes);
   void RunToEnd(platform::ChildProcess& child, const std::string& what);
   void RemoveTemporaries();
 
   std::string path_;
   VideoQuality quality_;
+  uint32_t fps_;
+  bool started_ = false;  // the stream's header is sent
   std::string format_;  // ffmpeg's name of the container
   int32_t timeoutMs_;   // for a frame to be taken
   PendingOutput destination_;  // what the muxer writes, named at the end

@@ -53,7 +53,8 @@ for ((run = 0; run < runs; run++)); do
   trace=$out/$name.trc
   env --default-signal=INT,QUIT "$vesk" --run --record-trace "$trace" >"$out/$name.out.log" 2>"$out/$name.err.log" &
   vesk_pid=$!
-  for _ in $(seq 200); do catches_term "$vesk_pid" && break; sleep 0.01; done
+  # Loading its libraries can take seconds on a busy machine.
+  for _ in $(seq 1000); do catches_term "$vesk_pid" && break; sleep 0.01; done
   catches_term "$vesk_pid" || fail "$name: vesk never put its signal handlers in place"
   sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
   case $way in

@@ -65,7 +65,7 @@ case $case in
     [ "$status" -eq 141 ] || fail "status $status when the trace's reader left early, not 141"
     [ -z "$(ls -A "$dir/out")" ] || fail "left behind: $(ls -A "$dir/out")"
     command -v ffmpeg >/dev/null || { echo "no ffmpeg"; exit 77; }
-    # Each over a megabyte, far more than a pipe holds: ffmpeg is still writing when the reader leaves.
+    # Each several times what a pipe holds: ffmpeg is still writing when the reader leaves.
     for video in "--container mkv --quality archive --to 2" "--container mp4 --from 20 --to 22 --size 640x400"; do
       # shellcheck disable=SC2086
       TMPDIR="$dir/tmp" "$capture" --video - $video 2>/dev/null | head -c 100 >/dev/null

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -176,6 +177,16 @@ class CaptureFiles : public ::testing::Test {
   static uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
   }
+  // The default video of from to to seconds at 640x400.
+  CaptureOptions Video(double from, double to) const {
+    CaptureOptions o = Quiet();
+    o.fromSeconds = from;
+    o.toSeconds = to;
+    o.width = 640;
+    o.height = 400;
+    o.videoFile = (dir / "show.mp4").string();
+    return o;
+  }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
@@ -309,24 +320,83 @@ TEST_F(CaptureFiles, AnOutputThatCannotBeWrittenIsAnError) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
 }
 
-TEST_F(CaptureFiles, AVideoHasBothStreamsItsLengthAndAFramePerSlot) {
+TEST_F(CaptureFiles, AVideoHasBothStreamsAndItsLength) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
-  CaptureOptions o = Quiet();
-  o.fromSeconds = 20.0;
-  o.toSeconds = 21.0;
-  o.width = 640;
-  o.height = 400;
-  o.videoFile = (dir / "show.mp4").string();
+  const CaptureOptions o = Video(20.0, 21.0);
   ASSERT_EQ(RunCapture(o), 0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"show.mp4"}));
-  const std::string streams = Output("ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,nb_frames"
+  const std::string streams = Output("ffprobe -v error -show_entries stream=codec_type,codec_name,width,height"
                                      " -of compact=nk=0 '" + o.videoFile + "'");
-  EXPECT_NE(streams.find("codec_name=h264|codec_type=video|width=640|height=400|nb_frames=60"), std::string::npos)
-      << streams;
+  EXPECT_NE(streams.find("codec_name=h264|codec_type=video|width=640|height=400"), std::string::npos) << streams;
   EXPECT_NE(streams.find("codec_name=aac|codec_type=audio"), std::string::npos) << streams;
   const double seconds = std::stod(Output("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
                                           o.videoFile + "'"));
   EXPECT_NEAR(seconds, 1.0, 0.03);
+}
+
+// Keeps the indices and palette of every frame the trace sees.
+class PictureRecorder : public FrameListener {
+ public:
+  struct Picture {
+    std::vector<uint8_t> frame;
+    std::vector<uint8_t> palette;
+    bool operator==(const Picture&) const = default;
+  };
+  std::vector<Picture> pictures;
+  void OnFrame(const FrameHandOver& r, uint64_t) override {
+    pictures.push_back({{r.frame, r.frame + kFrameBytes}, {r.palette, r.palette + kPaletteBytes}});
+  }
+};
+
+// Mean absolute difference between decoded RGB and the picture stretched to width x height by repeating each
+// pixel, its 6-bit palette levels made 8-bit by four.
+double MeanError(const uint8_t* rgb, const PictureRecorder::Picture& p, int width, int height) {
+  uint64_t sum = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const uint8_t index = p.frame[static_cast<size_t>(y * 200 / height) * 320 + x * 320 / width];
+      for (int c = 0; c < 3; ++c) {
+        const int expected = static_cast<uint8_t>(p.palette[3 * index + c] * 4);
+        sum += static_cast<uint64_t>(std::abs(rgb[(static_cast<size_t>(y) * width + x) * 3 + c] - expected));
+      }
+    }
+  }
+  return static_cast<double>(sum) / (3.0 * width * height);
+}
+
+TEST_F(CaptureFiles, AVideoShowsEachPictureAtItsTimeOnceAndKeepsItsLengthAndSound) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+  // From the core's frames into the first picture, which then holds for seconds.
+  const CaptureOptions o = Video(50.75, 52.75);
+  PictureRecorder recorder;
+  ASSERT_EQ(RunCapture(o, &recorder), 0);
+  const std::vector<PictureRecorder::Picture>& shown = recorder.pictures;
+  ASSERT_EQ(shown.size(), 120u);
+
+  // A picture is encoded once however long it holds; the last one again, at the last frame time, to end the video.
+  size_t changes = 1;
+  for (size_t i = 1; i < shown.size(); ++i) changes += shown[i] == shown[i - 1] ? 0 : 1;
+  ASSERT_LT(changes, 60u) << "the span holds no still picture";
+  const size_t closing = shown[119] == shown[118] ? 1 : 0;
+  EXPECT_EQ(Output("ffprobe -v error -select_streams v -count_packets -show_entries stream=nb_read_packets"
+                   " -of csv=p=0 '" + o.videoFile + "'"),
+            std::to_string(changes + closing) + "\n");
+
+  for (const char* stream : {"format", "stream"}) {
+    std::istringstream lengths(Output(std::string("ffprobe -v error -show_entries ") + stream +
+                                      "=duration -of csv=p=0 '" + o.videoFile + "'"));
+    for (double seconds; lengths >> seconds;) EXPECT_NEAR(seconds, 2.0, 1.0 / 60) << stream;
+  }
+
+  // Seen at the show's frame rate: a frame per 1/60 s, each the picture presented then.
+  constexpr size_t kRgbFrame = 640 * 400 * 3;
+  const std::string decoded =
+      Output("ffmpeg -v error -i '" + o.videoFile + "' -vf fps=60 -f rawvideo -pix_fmt rgb24 -");
+  ASSERT_EQ(decoded.size(), shown.size() * kRgbFrame);
+  for (const size_t i : {0, 15, 30, 31, 32, 45, 70, 95, 118, 119}) {
+    const auto* rgb = reinterpret_cast<const uint8_t*>(decoded.data()) + i * kRgbFrame;
+    EXPECT_LT(MeanError(rgb, shown[i], 640, 400), 1.5) << "frame " << i;
+  }
 }
 
 // Decodes a PNG into 8-bit RGB.
@@ -343,21 +413,24 @@ std::vector<uint8_t> PngPixels(const std::string& path) {
 TEST_F(CaptureFiles, AnArchiveVideoDecodesToThePngFramesExactly) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "no ffmpeg";
   CaptureOptions o = Quiet();
-  o.fromSeconds = 20.0;
-  o.toSeconds = 20.5;
+  // The opening's pictures hold for several frames each; the one after the last comes at the span's end.
+  constexpr size_t kFrames = 32;
+  o.fromSeconds = 1.0;
+  o.toSeconds = (60.0 + kFrames) / 60;
   o.width = 320;
   o.height = 200;
   o.quality = VideoQuality::kArchive;
   o.videoFile = (dir / "show.mkv").string();
   o.framesDir = (dir / "frames").string();
   ASSERT_EQ(RunCapture(o), 0);
-  const std::string decoded = Output("ffmpeg -v error -i '" + o.videoFile + "' -f rawvideo -pix_fmt rgb24 -");
+  const std::string decoded =
+      Output("ffmpeg -v error -i '" + o.videoFile + "' -vf fps=60 -f rawvideo -pix_fmt rgb24 -");
   constexpr size_t kRgbFrame = 320 * 200 * 3;
-  ASSERT_EQ(decoded.size(), 30 * kRgbFrame);
-  // At 60 presents a second, the frames of 20 s to 20.5 s are presents 1201 to 1230.
-  for (size_t i = 0; i < 30; ++i) {
+  ASSERT_EQ(decoded.size(), kFrames * kRgbFrame);
+  // At 60 presents a second, the frames from 1 s on are presents 61 on.
+  for (size_t i = 0; i < kFrames; ++i) {
     char name[32];
-    std::snprintf(name, sizeof name, "frame_%06zu.png", 1201 + i);
+    std::snprintf(name, sizeof name, "frame_%06zu.png", 61 + i);
     const std::vector<uint8_t> png = PngPixels((dir / "frames" / name).string());
     ASSERT_EQ(png.size(), kRgbFrame) << i;
     ASSERT_EQ(0, std::memcmp(png.data(), decoded.data() + i * kRgbFrame, kRgbFrame)) << "frame " << i;
