@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the show's web page with emscripten and writes it to dist/web/: index.html, page.js, page.css,
-# launch_layout.js (the launch form's texts and geometry), logo.bmp, vesk.js and vesk.wasm (the program),
-# vesk-worklet.js (the audio worklet with its module player). Also builds the wasm vesk-capture
+# launch_layout.js and logo.png (the launch form's texts, geometry and logo), vesk.js and vesk.wasm (the program),
+# vesk-worklet.js and vesk-player.wasm (the audio worklet and its module player). Also builds the wasm vesk-capture
 # (<build>/host/vesk-capture.js, run with node) that checks the web build's exactness.
 #
 #   scripts/build-web.sh            # build folder build-wasm (VESK_WEB_BUILD=... to change), dist/web
@@ -30,6 +30,13 @@ fi
 
 step_name=build-web
 . scripts/step-timer.sh
+# The closure compiler that minifies the glue comes from npm, pinned to the one this emscripten expects.
+if [ ! -x web/node_modules/.bin/google-closure-compiler ]; then
+  (cd web && npm ci --no-audit --no-fund --loglevel=error >&2)
+fi
+export EM_CLOSURE_COMPILER=$root/web/node_modules/.bin/google-closure-compiler
+
+step "the closure compiler"
 openmpt=$(JOBS=$jobs scripts/build-libopenmpt.sh wasm)
 step "libopenmpt for the web"
 png=$(scripts/build-web-libpng.sh)
@@ -49,7 +56,7 @@ step "the web build"
 dist=${VESK_WEB_DIST:-$root/dist/web}
 rm -rf "$dist"
 mkdir -p "$dist"
-for f in index.html page.js page.css launch_layout.js logo.bmp vesk.js vesk.wasm vesk-worklet.js; do
+for f in index.html page.js page.css launch_layout.js logo.png vesk.js vesk.wasm vesk-worklet.js vesk-player.wasm; do
   cp "$build/web/$f" "$dist/$f"
 done
 scripts/third-party-notices.sh web >"$dist/THIRD-PARTY-NOTICES"

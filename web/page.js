@@ -11,6 +11,12 @@ const VeskAudio = (() => {
   const orderLog = [];     // [order, sample frame, ms since play] at every change the player reports
   let playAt = 0;
   let soundDeadline = 0;   // a context not running by then (2 s after "Run Demo") means no sound output
+  let playerModule = null; // vesk-player.wasm, compiled once for the worklet or the silent player
+
+  function compilePlayer() {
+    if (!playerModule) playerModule = WebAssembly.compileStreaming(fetch('vesk-player.wasm'));
+    return playerModule;
+  }
 
   function receive(message) {
     if (message.type === 'order') {
@@ -30,7 +36,7 @@ const VeskAudio = (() => {
     fallback.ready = new Promise((resolve) => {
       const script = document.createElement('script');
       script.src = 'vesk-worklet.js';
-      script.onload = () => VeskPlayer().then((player) => {
+      script.onload = () => compilePlayer().then(newVeskPlayer).then((player) => {
         fallback.player = player;
         const pending = fallback.pending;
         fallback.pending = [];
@@ -92,8 +98,9 @@ const VeskAudio = (() => {
         return;
       }
       queue = [];
-      context.audioWorklet.addModule('vesk-worklet.js').then(() => {
-        node = new AudioWorkletNode(context, 'vesk-player', { numberOfInputs: 0, outputChannelCount: [2] });
+      Promise.all([compilePlayer(), context.audioWorklet.addModule('vesk-worklet.js')]).then(([module]) => {
+        node = new AudioWorkletNode(context, 'vesk-player',
+          { numberOfInputs: 0, outputChannelCount: [2], processorOptions: { module } });
         node.port.onmessage = (event) => receive(event.data);
         node.connect(context.destination);
         const pending = queue;
@@ -194,7 +201,7 @@ const VeskPage = (() => {
         else if (c.kind === 'GROUP') element = make('fieldset');
         else if (c.kind === 'BUTTON') element = make('button', null, c.text);
         else if (c.kind === 'CENTRED') element = make('div', 'centred', c.text);
-        else if (c.kind === 'LOGO') element = Object.assign(make('img', 'logo'), { src: 'logo.bmp', alt: '' });
+        else if (c.kind === 'LOGO') element = Object.assign(make('img', 'logo'), { src: 'logo.png', alt: '' });
         else if (c.kind.startsWith('CHECK')) element = make('label', 'check');
         else element = make('div', null, c.text);
         if (c.kind === 'GROUP' && c.text) element.append(make('legend', null, c.text));

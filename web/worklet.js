@@ -1,5 +1,5 @@
-// The audio worklet's processor: the module player (built for the worklet, above) renders each block of sound
-// and reports every change of order with the sample frame where it was seen.
+// The audio worklet's processor: the module player (its glue above, its wasm compiled by the page) renders each
+// block of sound and reports every change of order with the sample frame where it was seen.
 // The worklet scope has no performance clock and no crypto; the player's runtime asks for both (the random
 // numbers only seed the library's generator, which this module's sound does not use).
 if (typeof performance === 'undefined') globalThis.performance = { now: () => Date.now() };
@@ -12,10 +12,22 @@ if (typeof crypto === 'undefined') {
   };
 }
 
+// A player over the module the page compiled from vesk-player.wasm; fails, rather than waits, when it cannot start.
+function newVeskPlayer(module) {
+  return new Promise((resolve, reject) => {
+    VeskPlayer({
+      instantiateWasm(imports, receive) {
+        WebAssembly.instantiate(module, imports).then((instance) => receive(instance), reject);
+        return {};
+      },
+    }).then(resolve, reject);
+  });
+}
+
 // The same file also serves the page's fallback player on the main thread, where there is no worklet scope.
 if (typeof AudioWorkletProcessor === 'function') {
 class VeskProcessor extends AudioWorkletProcessor {
-  constructor() {
+  constructor(options) {
     super();
     this.player = null;
     this.pending = [];
@@ -23,7 +35,7 @@ class VeskProcessor extends AudioWorkletProcessor {
     this.frames = 0;
     this.lastOrder = -1;
     this.port.onmessage = (event) => (this.player ? this.handle(event.data) : this.pending.push(event.data));
-    VeskPlayer().then((player) => {
+    newVeskPlayer(options.processorOptions.module).then((player) => {
       this.player = player;
       this.pending.forEach((m) => this.handle(m));
       this.pending = [];

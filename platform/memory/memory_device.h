@@ -91,13 +91,15 @@ class MemoryDevice : public VideoDevice, public EventSource {
   virtual void OnPresented(const Rect& picture) { (void)picture; }
   // Every message box; by default one line on standard error.
   virtual void OnMessageBox(const char* text, const char* caption);
+  // Shows source (in the work surface) on the screen's picture. A backend that scales the picture itself, as the
+  // web page's canvas does, takes it from the work surface instead.
+  virtual void Stretch(const Rect& source, const Rect& picture);
   void Deliver(ShowEvent event);
 
  private:
   VideoStatus Step(VideoStep step) const;
   VideoStatus OpenWindow(const ShowWindowSpec& window, bool fullScreen);
   void OpenSurfaces(int32_t width, int32_t height, const PixelLayout& layout);
-  void Stretch(const Rect& source, const Rect& picture);
 
   MemoryDisplay display_;
   EventSink* sink_ = nullptr;

@@ -32,7 +32,8 @@ class WebTicker : public Ticker {
   uint64_t delivered_ = 0;
 };
 
-// The show window is the page's show box; the screen goes to its canvas at the browser's next animation frame.
+// The show window is the page's show box; the picture goes to its canvas at the browser's next animation frame,
+// at the show's own size: the page stretches the canvas, as the screen would have been stretched.
 // Escape, and leaving full screen (which closes the show as its close box would), come from the page's keys.
 class WebVideo : public MemoryDevice {
  public:
@@ -43,13 +44,17 @@ class WebVideo : public MemoryDevice {
   void DispatchPending() override;
 
  protected:
+  void Stretch(const Rect& source, const Rect& picture) override;
   void OnPresented(const Rect& picture) override;
   void OnMessageBox(const char* text, const char* caption) override;
 
  private:
   WebTicker& ticker_;
   bool shown_ = false;  // the page shows the show box
-  std::vector<uint8_t> rgba_;
+  std::vector<uint8_t> rgba_;     // the canvas's pixels
+  std::vector<uint8_t> next_;     // the present's, kept only when they differ
+  int32_t canvasWidth_ = 0;
+  bool changed_ = false;
 };
 
 // The module plays in the page's audio worklet, which reports its order back.

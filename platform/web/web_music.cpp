@@ -3,19 +3,20 @@
 
 #include "platform/web/web.h"
 
-// The page's audio (web/page.js): each call posts to the worklet; the order is the worklet's last report.
+// The page's audio (web/page.js): each call posts to the worklet; the order is the worklet's last report. The
+// messages' keys are quoted, so that the glue's minifier leaves them as the page reads them.
 // Waits (handing control back to the browser) until the page's sound runs, or until it plays silently instead.
 EM_ASYNC_JS(int, vesk_web_sound_open, (), { return (await VeskAudio.open()) ? 1 : 0; });
 EM_JS(void, vesk_web_sound_close, (), { VeskAudio.close(); });
 EM_JS(void, vesk_web_song_load, (const void* data, int length), { VeskAudio.load(HEAPU8.slice(data, data + length)); });
 EM_JS(void, vesk_web_song_play, (float separation), {
-  VeskAudio.post({type: 'pan', separation: separation});
+  VeskAudio.post({'type': 'pan', 'separation': separation});
   VeskAudio.play();
 });
-EM_JS(void, vesk_web_song_volume, (int volume), { VeskAudio.post({type: 'volume', volume: volume}); });
+EM_JS(void, vesk_web_song_volume, (int volume), { VeskAudio.post({'type': 'volume', 'volume': volume}); });
 EM_JS(int, vesk_web_song_order, (), { return VeskAudio.order(); });
 EM_JS(void, vesk_web_song_stop, (), { VeskAudio.stop(); });
-EM_JS(void, vesk_web_song_free, (), { VeskAudio.post({type: 'free'}); });
+EM_JS(void, vesk_web_song_free, (), { VeskAudio.post({'type': 'free'}); });
 
 namespace platform {
 

@@ -90,17 +90,15 @@ void WebVideo::DispatchPending() {
   MemoryDevice::DispatchPending();
 }
 
-void WebVideo::OnPresented(const Rect& picture) {
-  vesk_web_next_frame();
-  // The picture lies inside the screen (the memory device presents nothing else); the page stretches the canvas
-  // to its 4:3 box.
-  const MemorySurface& screen = Screen();
-  const int32_t width = picture.right - picture.left;
-  const int32_t height = picture.bottom - picture.top;
-  rgba_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-  uint8_t* out = rgba_.data();
-  for (int32_t y = picture.top; y < picture.bottom; ++y) {
-    const uint8_t* in = screen.bytes.data() + static_cast<size_t>(y) * screen.pitch + picture.left * 4;
+// The picture unstretched: the canvas holds the show's pixels and the page scales them to its 4:3 box, which
+// costs the page far less than a screen-sized canvas.
+void WebVideo::Stretch(const Rect& source, const Rect&) {
+  const MemorySurface& work = Work();
+  const int32_t width = source.right - source.left;
+  next_.resize(static_cast<size_t>(width) * static_cast<size_t>(source.bottom - source.top) * 4);
+  uint8_t* out = next_.data();
+  for (int32_t y = source.top; y < source.bottom; ++y) {
+    const uint8_t* in = work.bytes.data() + static_cast<size_t>(y) * work.pitch + source.left * 4;
     for (int32_t x = 0; x < width; ++x, in += 4, out += 4) {
       // Memory order of the 32-bit layout: blue, green, red, unused.
       out[0] = in[2];
@@ -109,7 +107,18 @@ void WebVideo::OnPresented(const Rect& picture) {
       out[3] = 255;
     }
   }
-  vesk_web_draw(rgba_.data(), width, height);
+  // A present that repeats the last picture (the show's clock has not moved) leaves the canvas as it is.
+  changed_ = next_ != rgba_ || canvasWidth_ != width;
+  if (changed_) {
+    rgba_.swap(next_);
+    canvasWidth_ = width;
+  }
+}
+
+void WebVideo::OnPresented(const Rect&) {
+  vesk_web_next_frame();
+  if (changed_) vesk_web_draw(rgba_.data(), canvasWidth_, static_cast<int>(rgba_.size() / 4 / canvasWidth_));
+  changed_ = false;
   ticker_.DeliverDue();
 }
 

@@ -1,0 +1,22 @@
+// The page's objects (page.js) that the program's glue calls, named for the minifier, which must keep these names.
+/** @const */ var VeskPage = {};
+VeskPage.draw = function(rgba, width, height) {};
+VeskPage.ended = function() {};
+VeskPage.hideShow = function() {};
+VeskPage.message = function(text, caption) {};
+VeskPage.nextFrame = function() {};
+VeskPage.notePresent = function(source, clock, order) {};
+VeskPage.runLaunch = function(items, selection, windowed, nosound) {};
+VeskPage.screenSize = function() {};
+VeskPage.showShow = function(fullScreen, title) {};
+VeskPage.takeInput = function() {};
+VeskPage.traceAppend = function(bytes) {};
+VeskPage.traceWanted = function() {};
+/** @const */ var VeskAudio = {};
+VeskAudio.close = function() {};
+VeskAudio.load = function(bytes) {};
+VeskAudio.open = function() {};
+VeskAudio.order = function() {};
+VeskAudio.play = function() {};
+VeskAudio.post = function(message) {};
+VeskAudio.stop = function() {};
