@@ -188,7 +188,10 @@ void HostSession::OnEvent(platform::ShowEvent event) {
     case platform::ShowEvent::kCloseRequested: platform_.video.DestroyWindow(); break;
     case platform::ShowEvent::kActivated: appActive_ = true; break;
     case platform::ShowEvent::kDeactivated: appActive_ = false; break;
-    case platform::ShowEvent::kOtherKey: break;
+    case platform::ShowEvent::kOtherKey:
+    case platform::ShowEvent::kToggleFullScreen:
+    case platform::ShowEvent::kScreenshot:
+    case platform::ShowEvent::kPause: break;
   }
 }
 

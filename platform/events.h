@@ -8,6 +8,10 @@ namespace platform {
 enum class ShowEvent : uint8_t {
   kEscape,          // the Escape key
   kOtherKey,        // any other key
+  // Keys beyond Escape that only the Linux and web programs read; none of them changes the show unless pressed.
+  kToggleFullScreen,  // Alt+Enter or F11: between the window and the desktop's full screen
+  kScreenshot,        // F12: save the picture on screen
+  kPause,             // Space: hold the show, or go on with it
   kCloseRequested,  // the window's close box; the host answers by destroying the window
   kDestroyed,       // the show window is gone
   kActivated,       // the program became the active one

@@ -118,6 +118,9 @@ class VideoDevice {
   // happens when there is nothing to give up, so a second call is harmless. The show window stays.
   virtual void Release() = 0;
 
+  // Switches the show window between a window and the desktop's full screen; false where the device cannot.
+  virtual bool ToggleFullScreen() { return false; }
+
   // A modal box with an OK button, owned by the show window when ownedByShowWindow (and there is one). A null
   // caption gives the system's default caption.
   virtual void MessageBox(const char* text, const char* caption, bool ownedByShowWindow) = 0;
