@@ -27,6 +27,11 @@ class MusicPlayer {
   virtual bool SetVolume(int32_t volume) = 0;
   // The order the song is playing now.
   virtual int32_t Order() = 0;
+  // Holds the song where it is, sound and order both, or lets it go on from there; false where the player cannot.
+  virtual bool Pause(bool paused) {
+    (void)paused;
+    return false;
+  }
   virtual bool Stop() = 0;
   virtual bool Free() = 0;
 };
