@@ -27,7 +27,7 @@ case "$artefact" in
     ;;
   web)
     entries=(
-      "libopenmpt|libopenmpt0|the music player, Debian's source built with emscripten into the page's program"
+      "libopenmpt|libopenmpt0|the music player, Debian's source built with emscripten into the page's program, its loader table trimmed to XM"
       "emscripten runtime|emscripten|the page program's C and C++ libraries (musl, libc++, libc++abi, compiler-rt) and its JavaScript support code")
     ;;
   *) echo "third-party-notices: unknown artefact '$artefact' (linux, windows or web)" >&2; exit 2 ;;

@@ -247,7 +247,7 @@ try {
   const weight = { ...served, files: served.files.slice() };
   console.log(`the page fetched ${weight.raw} bytes, ${weight.gzip} gzip -9: ${weight.files.join(' ')}`);
   check(new Set(weight.files).size === weight.files.length, 'no file is fetched twice');
-  // The module player still carries every format its library reads, most of the page's weight.
+  // The module player reads XM modules alone, yet is still most of the page's weight.
   check(weight.gzip <= 600000, `the page weighs ${(weight.gzip / 1e6).toFixed(3)} MB gzip-compressed, at most 0.6 MB`);
   await sleep(1500);
   await page.screenshot({ path: path.join(out, 'opening.png') });
