@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/screenshot.h"
 #include "host/session.h"
 #include "host/vesk_command_line.h"
 #include "platform/gtk/gtk_launch_view.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   if (recording) session.SetObserver(&recorder);
+  session.SetScreenshotTaker(TakeScreenshot);
   int status = session.Run(view, line.preset);
   // Ctrl+\ leaves without a trace; the other requests end the show as Escape does, and the trace is kept.
   if (platform::InterruptStatus() == platform::kQuitStatus) {
