@@ -164,11 +164,11 @@ void HostSession::PresentFrame() {
   if (observer_ != nullptr) {
     observer_->OnFrame({source_, clock_.Read(), music_.PolledOrder(), palette, frameBuffer});
   }
-  ShowHeldFrame();
+  ShowOnScreen();
   PumpMessages();
 }
 
-void HostSession::ShowHeldFrame() {
+void HostSession::ShowOnScreen() {
   if (!appActive_) return;
   // In a window the work surface has the desktop's layout, which record 0 describes.
   const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable_[0] : modeTable_[selectedMode_];
@@ -196,7 +196,7 @@ void HostSession::HoldWhilePaused() {
   constexpr auto kInactiveWait = std::chrono::milliseconds(20);
   while (paused_) {
     if (appActive_) {
-      ShowHeldFrame();
+      ShowOnScreen();
     } else {
       std::this_thread::sleep_for(kInactiveWait);
     }

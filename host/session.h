@@ -29,7 +29,7 @@ struct Platform {
 
 using ShowEntry = void (*)();
 
-// Saves the picture on screen (F12): the show's palette and frame as they were last presented.
+// Saves the picture on screen (the screenshot key): the show's palette and frame as they were last presented.
 using ScreenshotTaker = std::function<void(const uint8_t* palette, const uint8_t* frame)>;
 
 inline constexpr int kStatusBadPreset = kStatusBadOption;
@@ -79,8 +79,8 @@ class HostSession : private platform::EventSink {
   // The launch's choice applied to the interface block and selectedMode; false when the user left.
   bool Launch(platform::LaunchView& view, const LaunchPreset& preset, int32_t presetMode);
   void PresentFrame();
-  // The frame on screen again, in the display's current state; no observer hears of it.
-  void ShowHeldFrame();
+  // Shows palette and frameBuffer on the display; no observer hears of it, so the held frame may be shown again.
+  void ShowOnScreen();
   void PumpMessages();
   void HoldWhilePaused();
   void DispatchEvents();

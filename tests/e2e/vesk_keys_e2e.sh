@@ -27,7 +27,7 @@ for key in Space F12 Alt+Enter F11; do
   grep -q -- "$key" <<<"$help" || fail "--help does not list the $key key"
 done
 
-for tool in xdotool xwininfo import compare convert od dd; do
+for tool in xdotool xwininfo import compare convert identify od dd; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
 source "$(dirname "$0")/xvfb.sh"
