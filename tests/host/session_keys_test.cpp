@@ -36,9 +36,11 @@ class Keys : public SessionTest {
   void SetUp() override {
     SessionTest::SetUp();
     observer = &log;
-    // Each present draws its number into the frame; the one numbered pauseAt presses the pause key before it.
+    // Present n draws colour n + 1, red level 10 (n + 1), into its first pixel; the one numbered pauseAt presses
+    // the pause key before it.
     script.beforePresent = [this](int present) {
       frameBuffer[0] = static_cast<uint8_t>(present + 1);
+      palette[3 * (present + 1)] = static_cast<uint8_t>(10 * (present + 1));
       if (present == pauseAt) PressPause();
     };
     // Dispatches are counted from the one that takes the pause; whilePaused posts events at them.
@@ -76,12 +78,14 @@ TEST_F(Keys, APauseStopsClockMusicAndShowAndGoesOnFromWhereItStopped) {
   // The song held from the pause's dispatch to the one that ended it; the held frame presented at each dispatch
   // in between, none of it handed over.
   const Strings paused = CallsFrom("Pause 1");
+  ASSERT_GE(paused.size(), 22u);
   const Strings held = {"Lock", "Unlock", "Present 0,0,800,600", "DispatchPending"};
   EXPECT_EQ(Strings(paused.begin(), paused.begin() + 1 + 5 * 4),
             Concat({{"Pause 1"}, held, held, held, held, held}));
   EXPECT_EQ(paused.at(21), "Pause 0");
   ASSERT_EQ(heldScreens.size(), 5u);
   for (const auto& screen : heldScreens) EXPECT_EQ(screen, heldScreens.front());
+  EXPECT_EQ(heldScreens.front()[2], 4 * 30);  // the red of present 2's first pixel, top left
   EXPECT_FALSE(session->Paused());
 }
 
