@@ -1,6 +1,7 @@
 // The show's session: everything prepared in a fixed order, the show run once, and the ways out.
 #include "host/session.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -163,21 +164,50 @@ void HostSession::PresentFrame() {
   if (observer_ != nullptr) {
     observer_->OnFrame({source_, clock_.Read(), music_.PolledOrder(), palette, frameBuffer});
   }
-  if (appActive_) {
-    // In a window the work surface has the desktop's layout, which record 0 describes.
-    const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable_[0] : modeTable_[selectedMode_];
-    presenter_.Show(platform_.video, palette, frameBuffer, format, modeTable_[selectedMode_], shape_);
-  }
+  ShowOnScreen();
   PumpMessages();
 }
 
+void HostSession::ShowOnScreen() {
+  if (!appActive_) return;
+  // In a window the work surface has the desktop's layout, which record 0 describes.
+  const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable_[0] : modeTable_[selectedMode_];
+  presenter_.Show(platform_.video, palette, frameBuffer, format, modeTable_[selectedMode_], shape_);
+}
+
 void HostSession::PumpMessages() {
+  DispatchEvents();
+  HoldWhilePaused();
+  clock_.Publish();
+}
+
+void HostSession::DispatchEvents() {
   platform_.events.DispatchPending();
   if (quitRequested_) {
     ShutDownForQuit();
     throw QuitUnwind{};
   }
-  clock_.Publish();
+}
+
+// The pause is held here, at a frame boundary, so the core is never stopped halfway through drawing and the
+// frame it last handed over is the one that stays on screen. The held frame is shown again at about the display's
+// rate (its present waits for the refresh), so a window uncovered or switched to full screen meanwhile is painted.
+void HostSession::HoldWhilePaused() {
+  constexpr auto kInactiveWait = std::chrono::milliseconds(20);
+  while (paused_) {
+    if (appActive_) {
+      ShowOnScreen();
+    } else {
+      std::this_thread::sleep_for(kInactiveWait);
+    }
+    DispatchEvents();
+  }
+}
+
+void HostSession::SetPaused(bool paused) {
+  paused_ = paused;
+  clock_.Pause(paused);
+  music_.Pause(paused);
 }
 
 void HostSession::OnEvent(platform::ShowEvent event) {
@@ -188,10 +218,13 @@ void HostSession::OnEvent(platform::ShowEvent event) {
     case platform::ShowEvent::kCloseRequested: platform_.video.DestroyWindow(); break;
     case platform::ShowEvent::kActivated: appActive_ = true; break;
     case platform::ShowEvent::kDeactivated: appActive_ = false; break;
-    case platform::ShowEvent::kOtherKey:
-    case platform::ShowEvent::kToggleFullScreen:
+    case platform::ShowEvent::kToggleFullScreen: platform_.video.ToggleFullScreen(); break;
+    // Keys reach the session only at a frame boundary, where palette and frameBuffer are what is on screen.
     case platform::ShowEvent::kScreenshot:
-    case platform::ShowEvent::kPause: break;
+      if (screenshot_ && frameBuffer != nullptr) screenshot_(palette, frameBuffer);
+      break;
+    case platform::ShowEvent::kPause: SetPaused(!paused_); break;
+    case platform::ShowEvent::kOtherKey: break;
   }
 }
 

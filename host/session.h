@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "display/display_mode.h"
@@ -28,6 +29,9 @@ struct Platform {
 
 using ShowEntry = void (*)();
 
+// Saves the picture on screen (the screenshot key): the show's palette and frame as they were last presented.
+using ScreenshotTaker = std::function<void(const uint8_t* palette, const uint8_t* frame)>;
+
 inline constexpr int kStatusBadPreset = kStatusBadOption;
 
 class HostSession : private platform::EventSink {
@@ -39,6 +43,8 @@ class HostSession : private platform::EventSink {
 
   void SetObserver(FrameObserver* observer) { observer_ = observer; }
   void SetPictureShape(PictureShape shape) { shape_ = shape; }
+  // Without one, the screenshot key does nothing.
+  void SetScreenshotTaker(ScreenshotTaker taker) { screenshot_ = std::move(taker); }
   // The clock is held at frame boundaries by default (a trace records the one reading each frame is drawn at).
   ShowClock& Clock() { return clock_; }
 
@@ -55,6 +61,7 @@ class HostSession : private platform::EventSink {
   int32_t ModeCount() const;
   int32_t SelectedMode() const { return selectedMode_; }
   bool AppActive() const { return appActive_; }
+  bool Paused() const { return paused_; }
 
  private:
   // The hooks of the interface block reach the session that is running.
@@ -72,7 +79,12 @@ class HostSession : private platform::EventSink {
   // The launch's choice applied to the interface block and selectedMode; false when the user left.
   bool Launch(platform::LaunchView& view, const LaunchPreset& preset, int32_t presetMode);
   void PresentFrame();
+  // Shows palette and frameBuffer on the display; no observer hears of it, so the held frame may be shown again.
+  void ShowOnScreen();
   void PumpMessages();
+  void HoldWhilePaused();
+  void DispatchEvents();
+  void SetPaused(bool paused);
   void ShowPicture(int n);
   void FreeMusic();
   void ShutDownForQuit();
@@ -81,6 +93,7 @@ class HostSession : private platform::EventSink {
   Platform platform_;
   FrameObserver* observer_ = nullptr;
   PictureShape shape_ = PictureShape::kStretch;
+  ScreenshotTaker screenshot_;
   ShowClock clock_;
   ShowMusic music_;
   Presenter presenter_;
@@ -90,5 +103,6 @@ class HostSession : private platform::EventSink {
   PresentSource source_ = kSourceStartupFrame;
   bool appActive_ = false;
   bool quitRequested_ = false;
+  bool paused_ = false;
   bool tickerRunning_ = false;
 };

@@ -9,6 +9,7 @@ void ShowClock::Hold(bool held) {
 }
 
 void ShowClock::Tick() {
+  if (paused_.load(std::memory_order_relaxed)) return;
   std::atomic<uint32_t>& counter = held_ ? count_ : interfaceBlock.timeCounter;
   counter.fetch_add(kCounterPerPeriod, std::memory_order_relaxed);
 }

@@ -11,6 +11,8 @@ class ShowClock {
   // which the session runs at every frame boundary and when the music starts. Between two presents the core then
   // reads one value, the one a trace records with the frame it draws. Not held: every tick reaches timeCounter.
   void Hold(bool held);
+  // Paused, the ticks that come are dropped: on going on, the clock goes on from where it stopped.
+  void Pause(bool paused) { paused_.store(paused, std::memory_order_relaxed); }
   // One ticker period; runs on the ticker's thread.
   void Tick();
   void Publish();
@@ -20,5 +22,6 @@ class ShowClock {
 
  private:
   std::atomic<bool> held_{true};
+  std::atomic<bool> paused_{false};
   std::atomic<uint32_t> count_{0};
 };

@@ -19,6 +19,8 @@ class ShowMusic {
   void Load();
   // Plays the module in mono, silenced (but advancing) when sound is off.
   void Start(bool soundOn);
+  // Holds the song where it is, or lets it go on; false where the player cannot.
+  bool Pause(bool paused) { return player_.Pause(paused); }
   bool Stop() { return player_.Stop(); }
   bool Free() { return player_.Free(); }
   // Reads the order the module is playing.

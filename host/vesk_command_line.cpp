@@ -51,6 +51,7 @@ int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, Ves
       ->option_text("FILE");
   std::string footer =
       "Exit status: 0 when the show ends or is left, 1 when the trace could not be written, 2 after a bad option.";
+  if (host.keys != nullptr) footer += std::string("\nKeys during the show:\n") + host.keys;
   if (host.environment != nullptr) footer += std::string("\nEnvironment:\n") + host.environment;
   app.footer(footer);
   // The toolkit's own options (--display and the like) are left for it.

@@ -16,6 +16,7 @@ struct VeskCommandLine {
 struct CommandLineHost {
   bool toolkitOptions = false;        // let the toolkit's own options through (GTK's --display and the like)
   const char* environment = nullptr;  // the help's lines on the environment variables the platform reads
+  const char* keys = nullptr;         // the help's lines on the keys the show reads beyond Escape
 };
 
 // Reads argv. Returns -1 to go on with the show; otherwise the status to end with at once: 0 after --help (the

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/screenshot.h"
 #include "host/session.h"
 #include "host/vesk_command_line.h"
 #include "platform/gtk/gtk_launch_view.h"
@@ -18,7 +19,12 @@ constexpr CommandLineHost kLinux = {
     "  VESK_TRACE=1        timestamped start-up and presentation events on standard error, and which renderer\n"
     "                      was chosen and why; VESK_TRACE=presents also times every present\n"
     "  SDL_AUDIODRIVER     the SDL audio driver to use; with no audio device the music plays silently\n"
-    "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)"};
+    "  SDL_RENDER_DRIVER   the SDL renderer to use (opengl, opengles2, software)",
+    "  Escape              end the show\n"
+    "  Space               pause the show and its music, or go on\n"
+    "  F12                 save the picture on screen: vesk-NNNN.png (320x200) and vesk-NNNN-4x3.png\n"
+    "                      (1600x1200) in the pictures folder (XDG_PICTURES_DIR), else the current folder\n"
+    "  Alt+Enter, F11      switch between full screen and a window"};
 
 }  // namespace
 
@@ -53,6 +59,7 @@ int main(int argc, char** argv) {
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   if (recording) session.SetObserver(&recorder);
+  session.SetScreenshotTaker(TakeScreenshot);
   int status = session.Run(view, line.preset);
   // Ctrl+\ leaves without a trace; the other requests end the show as Escape does, and the trace is kept.
   if (platform::InterruptStatus() == platform::kQuitStatus) {

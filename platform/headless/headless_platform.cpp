@@ -49,6 +49,7 @@ class Player : public platform::MusicPlayer {
   bool Play(float panSeparation) override;
   bool SetVolume(int32_t volume) override;
   int32_t Order() override;
+  bool Pause(bool paused) override;
   bool Stop() override;
   bool Free() override;
 
@@ -147,13 +148,14 @@ struct Backend {
     while (samplesDone < target) {
       const auto frames = static_cast<size_t>(std::min<uint64_t>(target - samplesDone, kAudioChunkFrames));
       samplesDone += frames;
-      if (unheard && songPlaying) {
+      const bool audible = songPlaying && !songPaused;
+      if (unheard && audible) {
         unheard->Render(frames);
         continue;
       }
       audioScratch.resize(2 * kAudioChunkFrames);
       int16_t* samples = audioScratch.data();
-      if (song && songPlaying) {
+      if (song && audible) {
         song->Render(platform::kMixRate, samples, frames);
       } else if (settings.audioWanted) {
         std::fill(samples, samples + 2 * frames, int16_t{0});
@@ -174,6 +176,7 @@ struct Backend {
   std::unique_ptr<platform::ModulePlayer> song;
   std::unique_ptr<UnheardSong> unheard;  // renders song when nobody listens; goes before song does
   bool songPlaying = false;
+  bool songPaused = false;  // held where it is: time passes in silence
   bool startupDelayDone = false;
   uint64_t samplesDone = 0;
   std::vector<int16_t> audioScratch;
@@ -212,6 +215,7 @@ bool Player::Load(std::span<const uint8_t> data) {
   b_.unheard.reset();
   b_.song = platform::ModulePlayer::Load(data.data(), data.size());
   b_.songPlaying = false;
+  b_.songPaused = false;
   // Nobody listens: only the module's position matters, which does not depend on how finely it is mixed.
   if (b_.song && !b_.settings.audioWanted) {
     b_.song->SetSoundUnheard();
@@ -239,6 +243,11 @@ bool Player::SetVolume(int32_t volume) {
 }
 
 int32_t Player::Order() { return b_.song ? b_.Song().CurrentOrder() : -1; }
+
+bool Player::Pause(bool paused) {
+  b_.songPaused = paused;
+  return b_.song != nullptr;
+}
 
 bool Player::Stop() {
   b_.songPlaying = false;

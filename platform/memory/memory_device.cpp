@@ -145,6 +145,12 @@ void MemoryDevice::DestroyWindow() {
   Deliver(ShowEvent::kDestroyed);
 }
 
+bool MemoryDevice::ToggleFullScreen() {
+  if (!window_) return false;
+  fullScreen_ = !fullScreen_;
+  return true;
+}
+
 Access MemoryDevice::Lock(WorkTarget& target) {
   if (!surfaces_) return Access::kFailed;
   if (!lockScript_.empty()) {

@@ -54,6 +54,9 @@ class MemoryDevice : public VideoDevice, public EventSource {
   Access Present(const Rect& source, const Rect& picture) override;
   void Restore() override {}
   void Release() override;
+  // Flips between the window and full screen, surfaces and mode left as they are: what an observer of the device
+  // sees is FullScreen(). False without a window.
+  bool ToggleFullScreen() override;
   void MessageBox(const char* text, const char* caption, bool /*owned*/) override { OnMessageBox(text, caption); }
 
   // EventSource.

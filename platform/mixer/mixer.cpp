@@ -48,6 +48,7 @@ bool Mixer::Load(std::span<const uint8_t> data) {
   std::lock_guard<std::mutex> lock(mutex_);
   player_ = std::move(player);
   playing_ = false;
+  paused_ = false;
   return player_ != nullptr;
 }
 
@@ -73,6 +74,12 @@ int32_t Mixer::Order() {
   return player_ != nullptr ? player_->CurrentOrder() : -1;
 }
 
+bool Mixer::Pause(bool paused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = paused;
+  return player_ != nullptr;
+}
+
 bool Mixer::Stop() {
   std::lock_guard<std::mutex> lock(mutex_);
   playing_ = false;
@@ -91,7 +98,7 @@ bool Mixer::Free() {
 
 void Mixer::Render(int16_t* interleaved, size_t frames) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!playing_) {
+  if (!playing_ || paused_) {
     std::fill(interleaved, interleaved + frames * 2, int16_t{0});
     return;
   }

@@ -38,6 +38,8 @@ class Mixer : public MusicPlayer {
   bool Play(float panSeparation) override;
   bool SetVolume(int32_t volume) override;
   int32_t Order() override;
+  // Paused, the output gets silence and the song stays where it is; the unheard song waits too.
+  bool Pause(bool paused) override;
   bool Stop() override;
   bool Free() override;
 
@@ -51,6 +53,7 @@ class Mixer : public MusicPlayer {
   std::mutex mutex_;
   std::unique_ptr<ModulePlayer> player_;
   bool playing_ = false;
+  bool paused_ = false;
   std::thread device_;  // opens the output, or renders unheard in its place until closing_
   std::atomic<bool> closing_{false};
   std::atomic<bool> outputOpen_{false};

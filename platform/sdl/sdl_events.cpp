@@ -1,5 +1,7 @@
-// The show window's events over SDL: Escape and other keys, the close box, activation, a reset device, a window
-// destroyed by another program, SDL's quit request taken as closing the window, and the watched signals.
+// The show window's events over SDL: Escape, the full-screen, screenshot and pause keys, other keys, the close box,
+// activation, a reset device, a window destroyed by another program, SDL's quit request taken as closing the
+// window, and the watched signals.
+#include <optional>
 #include <thread>
 
 #include "platform/interrupt.h"
@@ -7,6 +9,30 @@
 #include "platform/sdl/sdl_platform.h"
 
 namespace platform {
+
+namespace {
+
+// The event a key press stands for. A held key repeats; a repeat of a switch would flip it back and forth, so
+// only its first press counts.
+std::optional<ShowEvent> KeyEvent(const SDL_KeyboardEvent& key) {
+  const SDL_Keycode sym = key.keysym.sym;
+  const bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+  ShowEvent event = ShowEvent::kOtherKey;
+  if (sym == SDLK_ESCAPE) return ShowEvent::kEscape;
+  if (sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0)) {
+    event = ShowEvent::kToggleFullScreen;
+  } else if (sym == SDLK_F12) {
+    event = ShowEvent::kScreenshot;
+  } else if (sym == SDLK_SPACE) {
+    event = ShowEvent::kPause;
+  } else {
+    return event;
+  }
+  if (key.repeat != 0) return std::nullopt;
+  return event;
+}
+
+}  // namespace
 
 void SdlVideo::Deliver(ShowEvent event) {
   if (sink_ != nullptr) sink_->OnEvent(event);
@@ -30,7 +56,7 @@ void SdlVideo::Translate(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
       if (shown != 0 && event.key.windowID == shown) {
-        Deliver(event.key.keysym.sym == SDLK_ESCAPE ? ShowEvent::kEscape : ShowEvent::kOtherKey);
+        if (const std::optional<ShowEvent> key = KeyEvent(event.key)) Deliver(*key);
       }
       break;
     case SDL_WINDOWEVENT:

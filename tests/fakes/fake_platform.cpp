@@ -140,6 +140,10 @@ class FakePlatform::Player : public platform::MusicPlayer {
     if (!loaded_) return -1;
     return fake_.order ? fake_.order() : 0;
   }
+  bool Pause(bool paused) override {
+    fake_.Record(paused ? "Pause 1" : "Pause 0");
+    return loaded_;
+  }
   bool Stop() override {
     fake_.Record("Stop");
     return loaded_ && fake_.stopResult;

@@ -18,7 +18,7 @@ namespace fake {
 // <w>x<h>x<depth>", "OpenWindowed <title> <w>x<h>", "ShowWindow", "DestroyWindow", "Lock", "Unlock",
 // "Present <l>,<t>,<r>,<b>" (the picture), "Restore", "Release", "MessageBox <text>|<caption or (none)>|<owned 0
 // or 1>", "DispatchPending", "TickerStart <ms>", "TickerStop", "OpenDevice", "CloseDevice", "Load <bytes>",
-// "Play <pan>", "SetVolume <v>", "Stop", "Free". Order is counted, not recorded.
+// "Play <pan>", "SetVolume <v>", "Pause 0|1", "Stop", "Free". Order is counted, not recorded.
 //
 // platform::FindResource and FindBitmapResource look in the newest fake alive: the tests bring their own data.
 class FakePlatform {

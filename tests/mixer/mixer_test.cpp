@@ -127,6 +127,18 @@ TEST_F(MixerTest, NothingPlaysBeforePlayOrAfterStopOrFree) {
   EXPECT_FALSE(mixer_.Free());
 }
 
+TEST_F(MixerTest, APausedSongIsSilentAndHeldWhereItWasThenGoesOnFromThere) {
+  mixer_.Play(0.0f);
+  RenderSeconds(kSecondsPerOrder + 0.5);
+  ASSERT_TRUE(mixer_.Pause(true));
+  EXPECT_FALSE(RenderSeconds(kSecondsPerOrder * 2));
+  EXPECT_EQ(mixer_.Order(), 1);
+  ASSERT_TRUE(mixer_.Pause(false));
+  // Half an order was left of the second pattern before the pause.
+  EXPECT_TRUE(RenderSeconds(kSecondsPerOrder - 0.25));
+  EXPECT_EQ(mixer_.Order(), 2);
+}
+
 TEST_F(MixerTest, ClosingStopsTheOutputOnceAndReopens) {
   EXPECT_FALSE(mixer_.OpenDevice());
   mixer_.CloseDevice();

@@ -117,6 +117,14 @@ TEST_F(Headless, TheMusicAdvancesInStepWithTimeAndItsSoundIsHandedOver) {
   EXPECT_EQ(music.Order(), 2);
   EXPECT_EQ(recorder.soundFrames, 8u * 44100);
   EXPECT_EQ(platform->SampleAt(platform->Now()), 8u * 44100);
+  // Paused, time passes in silence and the song waits; it goes on from there.
+  EXPECT_TRUE(music.Pause(true));
+  for (int k = 0; k < 60 * 8; ++k) Present();
+  EXPECT_EQ(music.Order(), 2);
+  EXPECT_EQ(recorder.soundFrames, 16u * 44100);
+  EXPECT_TRUE(music.Pause(false));
+  for (int k = 0; k < 60 * 4; ++k) Present();
+  EXPECT_EQ(music.Order(), 3);
   EXPECT_TRUE(music.SetVolume(0));
   EXPECT_TRUE(music.Stop());
   EXPECT_TRUE(music.Free());

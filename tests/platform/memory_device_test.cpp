@@ -76,6 +76,19 @@ TEST(MemoryDevice, FullScreenSurfacesHaveTheModesSizeAndLayoutAndTheWorkSurfaceH
   EXPECT_EQ(eight.fault, VideoFault::kUnsupportedMode);
 }
 
+TEST(MemoryDevice, TheFullScreenSwitchFlipsAnOpenWindowAndNothingWithoutOne) {
+  Device device;
+  EXPECT_FALSE(device.ToggleFullScreen());
+  ASSERT_TRUE(device.OpenWindowed({"Show", 640, 400}).ok());
+  ASSERT_TRUE(device.ToggleFullScreen());
+  EXPECT_TRUE(device.FullScreen());
+  ASSERT_TRUE(device.ToggleFullScreen());
+  EXPECT_FALSE(device.FullScreen());
+  device.DestroyWindow();
+  EXPECT_FALSE(device.ToggleFullScreen());
+  EXPECT_FALSE(device.FullScreen());
+}
+
 TEST(MemoryDevice, AWindowsScreenIsItsClientAreaInTheDesktopsLayoutAndTheWorkSurfaceIsNeverSmallerThanThePicture) {
   MemoryDevice device({{1280, 1024, MemoryLayout(16)}, {}});
   ASSERT_TRUE(device.OpenWindowed({"Small", 200, 150}).ok());

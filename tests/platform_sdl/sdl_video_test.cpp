@@ -46,12 +46,15 @@ class SdlVideoTest : public ::testing::Test {
     EXPECT_EQ(PresentOnce(), Access::kOk);
     return video_.drawn != nullptr ? SDL_RenderGetWindow(video_.drawn) : nullptr;
   }
-  void Push(Uint32 type, Uint32 windowId, Uint8 windowEvent = 0, SDL_Keycode key = 0) {
+  void Push(Uint32 type, Uint32 windowId, Uint8 windowEvent = 0, SDL_Keycode key = 0, Uint16 mod = KMOD_NONE,
+            Uint8 repeat = 0) {
     SDL_Event event = {};
     event.type = type;
     if (type == SDL_KEYDOWN) {
       event.key.windowID = windowId;
       event.key.keysym.sym = key;
+      event.key.keysym.mod = mod;
+      event.key.repeat = repeat;
     } else {
       event.window.windowID = windowId;
       event.window.event = windowEvent;
@@ -166,7 +169,7 @@ TEST_F(SdlVideoTest, KeysCloseAndFocusBecomeShowEventsInOrder) {
   const Uint32 id = SDL_GetWindowID(Native());
   sink_.events.clear();
   Push(SDL_KEYDOWN, id, 0, SDLK_ESCAPE);
-  Push(SDL_KEYDOWN, id, 0, SDLK_SPACE);
+  Push(SDL_KEYDOWN, id, 0, SDLK_a);
   Push(SDL_KEYDOWN, id + 1, 0, SDLK_ESCAPE);  // another window's: not the show's
   Push(SDL_WINDOWEVENT, id, SDL_WINDOWEVENT_FOCUS_LOST);
   Push(SDL_WINDOWEVENT, id, SDL_WINDOWEVENT_MINIMIZED);
@@ -177,6 +180,30 @@ TEST_F(SdlVideoTest, KeysCloseAndFocusBecomeShowEventsInOrder) {
   EXPECT_EQ(sink_.events, (std::vector<ShowEvent>{ShowEvent::kEscape, ShowEvent::kOtherKey, ShowEvent::kDeactivated,
                                                   ShowEvent::kDeactivated, ShowEvent::kActivated,
                                                   ShowEvent::kActivated, ShowEvent::kCloseRequested}));
+}
+
+TEST_F(SdlVideoTest, TheSwitchKeysCountOnceWhileHeldAndEnterAloneIsAnyKey) {
+  OpenWindowed();
+  const Uint32 id = SDL_GetWindowID(Native());
+  sink_.events.clear();
+  Push(SDL_KEYDOWN, id, 0, SDLK_RETURN, KMOD_LALT);
+  Push(SDL_KEYDOWN, id, 0, SDLK_RETURN, KMOD_LALT, 1);
+  Push(SDL_KEYDOWN, id, 0, SDLK_KP_ENTER, KMOD_RALT);
+  Push(SDL_KEYDOWN, id, 0, SDLK_RETURN);
+  Push(SDL_KEYDOWN, id, 0, SDLK_F11);
+  Push(SDL_KEYDOWN, id, 0, SDLK_F11, KMOD_NONE, 1);
+  Push(SDL_KEYDOWN, id, 0, SDLK_F12);
+  Push(SDL_KEYDOWN, id, 0, SDLK_F12, KMOD_NONE, 1);
+  Push(SDL_KEYDOWN, id, 0, SDLK_SPACE);
+  Push(SDL_KEYDOWN, id, 0, SDLK_SPACE, KMOD_NONE, 1);
+  Push(SDL_KEYDOWN, id, 0, SDLK_a, KMOD_NONE, 1);
+  Push(SDL_KEYDOWN, id, 0, SDLK_ESCAPE, KMOD_NONE, 1);
+  Push(SDL_KEYDOWN, id + 1, 0, SDLK_SPACE);  // another window's
+  video_.DispatchPending();
+  EXPECT_EQ(sink_.events, (std::vector<ShowEvent>{ShowEvent::kToggleFullScreen, ShowEvent::kToggleFullScreen,
+                                                  ShowEvent::kOtherKey, ShowEvent::kToggleFullScreen,
+                                                  ShowEvent::kScreenshot, ShowEvent::kPause, ShowEvent::kOtherKey,
+                                                  ShowEvent::kEscape}));
 }
 
 TEST_F(SdlVideoTest, ASignalToQuitClosesTheShowWindowOrEndsWithoutOne) {
