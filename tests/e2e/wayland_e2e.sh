@@ -96,17 +96,22 @@ wait_trace() {
   done
 }
 
+# Waits for vesk to end; sets status.
+reap_vesk() {
+  wait "$vesk_pid"
+  status=$?
+  vesk_pid=""
+}
+
 # Escape in weston's window until vesk ends; it must end within 10 s, with status 0, through its quit path.
 escape_vesk() {
-  local name=$1 status start=$SECONDS
+  local name=$1 start=$SECONDS
   while kill -0 "$vesk_pid" 2>/dev/null && [ $((SECONDS - start)) -lt 10 ]; do
     DISPLAY=$xdisplay xdotool windowfocus --sync "$weston_window" key Escape 2>/dev/null
     sleep 0.5
   done
   kill -0 "$vesk_pid" 2>/dev/null && fail "$name: vesk still running 10 s after Escape"
-  wait "$vesk_pid"
-  status=$?
-  vesk_pid=""
+  reap_vesk
   [ "$status" -eq 0 ] || fail "$name: exit status $status (see $out/$name.err.log)"
   has_trace "$name" exit || fail "$name: the program did not end through its quit path"
 }
@@ -157,9 +162,7 @@ done
 echo "  without DISPLAY, SDL_VIDEODRIVER unset or wayland: status 0, \"$(grep -o 'cannot be opened: .*' "$out/seatless.err.log")\""
 # Wayland named: the refusal, though X is there.
 start_vesk seatless-named SDL_VIDEODRIVER=wayland timeout 20 "$vesk" --run --nosound
-wait "$vesk_pid"
-status=$?
-vesk_pid=""
+reap_vesk
 [ "$status" -eq 0 ] && grep -q 'cannot be opened: .*no seat' "$out/seatless-named.err.log" ||
   fail "seatless-named: status $status, or no word of the missing seat (see $out/seatless-named.err.log)"
 # Left to choose, with DISPLAY set: the show plays on X.
@@ -167,9 +170,7 @@ start_vesk seatless-x "$vesk" --run --nosound
 wait_trace seatless-x first-picture 20
 has_trace seatless-x "wayland-without-seat x11" || fail "seatless-x: X was not chosen for the missing seat"
 kill -TERM "$vesk_pid"
-wait "$vesk_pid"
-status=$?
-vesk_pid=""
+reap_vesk
 [ "$status" -eq 0 ] || fail "seatless-x: exit status $status after a terminate signal"
 echo "  with DISPLAY set: wayland named is refused the same way; left to SDL, the show plays on X"
 
