@@ -54,7 +54,9 @@ SdlVideo::~SdlVideo() {
 VideoStatus SdlVideo::Create() {
   if (!videoStarted_) {
     // Decided before the renderer probe forks, so that its child starts the same driver and is spared the crash.
-    switch (sdlbackend::PlanForWaylandSeat()) {
+    const sdlbackend::WaylandPlan plan = sdlbackend::PlanForWaylandSeat();
+    seatless_ = plan != sdlbackend::WaylandPlan::kLeaveToSdl;
+    switch (plan) {
       case sdlbackend::WaylandPlan::kLeaveToSdl: break;
       case sdlbackend::WaylandPlan::kOnlyX11:
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
@@ -251,7 +253,9 @@ void SdlVideo::MessageBox(const char* text, const char* caption, bool ownedBySho
   // Standard error too, so that a machine without a display still says why the program stopped.
   std::fprintf(stderr, "%s: %s\n", title, body);
   std::fflush(stderr);
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, body, ownedByShowWindow ? window_ : nullptr);
+  if (!seatless_ || videoStarted_) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, body, ownedByShowWindow ? window_ : nullptr);
+  }
 }
 
 }  // namespace platform
