@@ -274,7 +274,8 @@ void LeaveSeatlessDisplay() {
       x[0] == '\0') {
     return;
   }
-  if (GdkDisplay* other = gdk_display_open(x)) gdk_display_manager_set_default_display(gdk_display_manager_get(), other);
+  GdkDisplay* other = gdk_display_open(x);
+  if (other != nullptr) gdk_display_manager_set_default_display(gdk_display_manager_get(), other);
 }
 
 }  // namespace

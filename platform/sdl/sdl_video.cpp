@@ -120,7 +120,8 @@ SDL_Window* SdlVideo::NewWindow(const ShowWindowSpec& shown, Uint32 flags) {
   // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
   if (probe_.WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
   window_ = SDL_CreateWindow(shown.title != nullptr ? shown.title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             shown.width, shown.height, flags | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+                             shown.width, shown.height,
+                             flags | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr) {
     std::fprintf(stderr, "vesk: the show window cannot be created: %s\n", SDL_GetError());
     return nullptr;

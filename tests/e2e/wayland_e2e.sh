@@ -12,13 +12,14 @@ mkdir -p "$out"
 rm -f "$out"/*.log "$out"/*.trc
 
 readonly kSkip=77
+readonly kLaunchTitle='Orrent - Vesk, Windows version (preview)'
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
 
-for tool in weston Xvfb xdotool; do
+for tool in weston Xvfb xdotool xwininfo; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIP: $tool is not installed" >&2
     exit $kSkip
@@ -62,7 +63,8 @@ start_weston() {
     if [ -S "$runtime/$WAYLAND_DISPLAY" ]; then
       [ "$backend" = headless-backend.so ] && return 0
       # Its title is set only as a UTF-8 property, which xdotool's name search does not read.
-      weston_window=$(DISPLAY=$xdisplay xdotool search --onlyvisible --class '^Weston Compositor$' 2>/dev/null | head -n1)
+      weston_window=$(DISPLAY=$xdisplay xdotool search --onlyvisible --class '^Weston Compositor$' 2>/dev/null |
+        head -n1)
       # X's focus before any client maps: weston passes its window's focus changes on to its clients' keyboard,
       # and one that came after the show mapped left the show without it (inactive, drawing nothing, deaf to keys).
       [ -n "$weston_window" ] && DISPLAY=$xdisplay xdotool windowfocus --sync "$weston_window" && return 0
@@ -86,14 +88,14 @@ start_vesk() {
 }
 has_trace() { grep -qE "^vesk-trace [0-9.]+ $2\$" "$out/$1.err.log"; }
 
-# wait_trace NAME EVENT SECONDS [KEY]: waits for a trace line of vesk's; with KEY, presses it in weston's window
-# every half second meanwhile (weston passes it to the client that has the keyboard).
+# wait_trace NAME EVENT SECONDS [KEY [WINDOW]]: waits for a trace line of vesk's; with KEY, presses it every half
+# second meanwhile in the X window WINDOW, by default weston's (which passes it to the client with the keyboard).
 wait_trace() {
-  local name=$1 event=$2 seconds=$3 key=${4:-} start=$SECONDS
+  local name=$1 event=$2 seconds=$3 key=${4:-} window=${5:-$weston_window} start=$SECONDS
   until has_trace "$name" "$event"; do
     kill -0 "$vesk_pid" 2>/dev/null || fail "$name: vesk ended before \"$event\" (see $out/$name.err.log)"
     [ $((SECONDS - start)) -lt "$seconds" ] || fail "$name: no \"$event\" within $seconds s (see $out/$name.err.log)"
-    [ -n "$key" ] && DISPLAY=$xdisplay xdotool windowfocus --sync "$weston_window" key "$key" 2>/dev/null
+    [ -n "$key" ] && DISPLAY=$xdisplay xdotool windowfocus --sync "$window" key "$key" 2>/dev/null
     sleep 0.5
   done
 }
@@ -140,9 +142,9 @@ start_vesk scaled SDL_VIDEODRIVER=wayland GDK_BACKEND=wayland "$vesk" --nosound
 wait_trace scaled run-demo 20 Return
 wait_trace scaled first-picture 20
 sizes=$(grep -oE 'window [0-9]+x[0-9]+ output [0-9]+x[0-9]+' "$out/scaled.err.log" | tail -n1)
-read -r width height outputWidth outputHeight < <(sed -E 's/window ([0-9]+)x([0-9]+) output ([0-9]+)x([0-9]+)/\1 \2 \3 \4/' <<<"$sizes")
-[ -n "$sizes" ] || fail "run 2: no trace of the window's and the output's sizes"
-[ "$outputWidth" -eq $((2 * width)) ] && [ "$outputHeight" -eq $((2 * height)) ] ||
+[[ $sizes =~ ^window\ ([0-9]+)x([0-9]+)\ output\ ([0-9]+)x([0-9]+)$ ]] ||
+  fail "run 2: no trace of the window's and the output's sizes"
+[ "${BASH_REMATCH[3]}" -eq $((2 * BASH_REMATCH[1])) ] && [ "${BASH_REMATCH[4]}" -eq $((2 * BASH_REMATCH[2])) ] ||
   fail "run 2: $sizes, not twice the window's size"
 escape_vesk scaled
 echo "  $sizes; Escape: status 0"
@@ -167,19 +169,27 @@ for driver in "" wayland; do
     fail "$name: no word of the missing seat (see $out/$name.err.log)"
   grep -q 'DirectDrawCreate error' "$out/$name.err.log" || fail "$name: not the message of a display that fails"
 done
-echo "  without DISPLAY, SDL_VIDEODRIVER unset or wayland: status 0, \"$(grep -o 'cannot be opened: .*' "$out/seatless.err.log")\""
+refusal=$(grep -o 'cannot be opened: .*' "$out/seatless.err.log")
+echo "  without DISPLAY, SDL_VIDEODRIVER unset or wayland: status 0, \"$refusal\""
 # Wayland named: the refusal, though X is there.
 start_vesk seatless-named SDL_VIDEODRIVER=wayland timeout 15 "$vesk" --run --nosound
 reap_vesk
 [ "$status" -eq 0 ] && grep -q 'cannot be opened: .*no seat' "$out/seatless-named.err.log" ||
   fail "seatless-named: status $status, or no word of the missing seat (see $out/seatless-named.err.log)"
-# Left to choose, with DISPLAY set: the show plays on X.
-start_vesk seatless-x "$vesk" --run --nosound
+# Left to choose, with DISPLAY set: the dialog and the show on X.
+start_vesk seatless-x "$vesk" --nosound
+start=$SECONDS dialog=""
+while [ -z "$dialog" ] && [ $((SECONDS - start)) -lt 20 ]; do
+  sleep 0.2
+  dialog=$(DISPLAY=$xdisplay xwininfo -root -tree | grep -F "\"$kLaunchTitle\": (" | awk '{print $1}')
+done
+[ -n "$dialog" ] || fail "seatless-x: the launch dialog did not appear on X"
+wait_trace seatless-x run-demo 10 Return "$dialog"
 wait_trace seatless-x first-picture 20
 has_trace seatless-x "wayland-without-seat x11" || fail "seatless-x: X was not chosen for the missing seat"
 kill -TERM "$vesk_pid"
 reap_vesk
 [ "$status" -eq 0 ] || fail "seatless-x: exit status $status after a terminate signal"
-echo "  with DISPLAY set: wayland named is refused the same way; left to SDL, the show plays on X"
+echo "  with DISPLAY set: wayland named is refused the same way; left to SDL, the dialog and the show go to X"
 
 echo "all runs passed; logs in $out"
