@@ -8,6 +8,8 @@ packages=(
   libsdl2-dev libopenmpt-dev libgtk-3-dev libpng-dev libcli11-dev
   libfreetype-dev zlib1g-dev fonts-dejavu-core console-data
   ffmpeg sox xvfb xdotool x11-utils imagemagick desktop-file-utils
+  # Wayland: the client library the seat check links, and the compositor the Wayland test plays under.
+  libwayland-dev weston
   # Mesa's GL drivers: the accelerated presentation path, tested on its CPU rasteriser.
   libgl1-mesa-dri libegl1 libx11-dev
   # The Windows build (cross-compiled, tested under Wine) and the web build (emscripten, tested in headless

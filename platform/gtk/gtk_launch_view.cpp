@@ -265,6 +265,19 @@ void UseDialogFont() {
   g_object_unref(css);
 }
 
+// A Wayland compositor that offers no seat (a headless one) takes no keys and shows the dialog to nobody; the show
+// goes to X there when it can, and the dialog goes with it, unless a backend was asked for by name.
+void LeaveSeatlessDisplay() {
+  GdkDisplay* display = gdk_display_get_default();
+  const char* x = g_getenv("DISPLAY");
+  if (g_getenv("GDK_BACKEND") != nullptr || gdk_display_get_default_seat(display) != nullptr || x == nullptr ||
+      x[0] == '\0') {
+    return;
+  }
+  GdkDisplay* other = gdk_display_open(x);
+  if (other != nullptr) gdk_display_manager_set_default_display(gdk_display_manager_get(), other);
+}
+
 }  // namespace
 
 LaunchChoice GtkLaunchView::Run(const LaunchOffer& offer) {
@@ -272,6 +285,7 @@ LaunchChoice GtkLaunchView::Run(const LaunchOffer& offer) {
     std::fprintf(stderr, "vesk: the launch dialog cannot open: no display\n");
     return {};
   }
+  LeaveSeatlessDisplay();
   static bool styled = false;
   if (!styled) UseDialogFont();
   styled = true;

@@ -46,11 +46,22 @@ std::string WhyDisplayFails();
 // window system has no such request (then SDL's own full screen must do).
 bool RequestFullScreenBeforeMapping(SDL_Window* window);
 
+// What to do about SDL's Wayland driver before starting the video (sdl_wayland_seat.cpp). SDL 2.26 crashes in
+// its pointer set-up on a compositor that offers no seat (no keyboard, no pointer: a headless one); there the
+// program goes to X when SDL may choose and DISPLAY is set, and otherwise refuses the display.
+enum class WaylandPlan { kLeaveToSdl, kOnlyX11, kRefuse };
+WaylandPlan PlanForWaylandSeat();
+// The Wayland display SDL connects to, for messages: its name and where the name comes from.
+std::string WaylandDisplayName();
+
 // With VESK_TRACE set, one line on standard error: "vesk-trace <monotonic ms> <event>".
 bool TraceEnabled();
 void Trace(const char* event);
 // Whether width x height pixels of bitsPerPixel bits, rows pitch bytes apart, hold anything but black.
 bool HoldsAPicture(const uint8_t* memory, int pitch, int32_t bitsPerPixel, int width, int height);
+// Under VESK_TRACE: "window WxH output WxH", the window's size in the window system's units and the renderer's in
+// pixels, which a display scaled for high density makes larger.
+void TraceOutputSize(SDL_Window* window, SDL_Renderer* renderer);
 // Under VESK_TRACE: "present N" for the first presents and every 300th, from which a watcher works out the rate;
 // with VESK_TRACE=presents, for every present.
 void TracePresent(int32_t presents);

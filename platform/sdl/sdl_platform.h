@@ -74,6 +74,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool fullScreen_ = false;
   SDL_DisplayMode fullScreenMode_ = {};
   int32_t cursorCount_ = 0;
+  // The Wayland compositor offers no seat: until SDL's video starts elsewhere, SDL would put a message box there
+  // (through zenity), where nobody can see or answer it.
+  bool seatless_ = false;
 
   sdlbackend::RendererPtr renderer_;
   sdlbackend::TexturePtr work_;

@@ -38,6 +38,15 @@ bool HoldsAPicture(const uint8_t* memory, int pitch, int32_t bitsPerPixel, int w
   return false;
 }
 
+void TraceOutputSize(SDL_Window* window, SDL_Renderer* renderer) {
+  int width = 0, height = 0, outputWidth = 0, outputHeight = 0;
+  if (!TraceEnabled() || SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return;
+  SDL_GetWindowSize(window, &width, &height);
+  Trace(("window " + std::to_string(width) + "x" + std::to_string(height) + " output " + std::to_string(outputWidth) +
+         "x" + std::to_string(outputHeight))
+            .c_str());
+}
+
 void TracePresent(int32_t presents) {
   constexpr int32_t kTracePresentInterval = 300;
   // VESK_TRACE=presents: every present, for measuring the pacing (bench/realtime/pacing.sh).

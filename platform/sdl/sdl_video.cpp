@@ -18,13 +18,15 @@ bool IsVirtualDriver(const char* driver) {
   return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
-// The host's message box names only the failing step; the cause goes to standard error beside it.
-void SayDisplayFails(const std::string& reason) {
-  std::string name = "none named (DISPLAY and WAYLAND_DISPLAY are not set)";
-  for (const char* variable : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+// The host's message box names only the failing step; the cause goes to standard error beside it. Unless named,
+// the display is the one the variables point at, X's first.
+void SayDisplayFails(const std::string& reason, std::string name = "") {
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = SDL_getenv(variable);
-    if (value != nullptr && value[0] != '\0') name = std::string("\"") + value + "\" (" + variable + ")";
+    if (!name.empty() || value == nullptr || value[0] == '\0') continue;
+    name = std::string("\"") + value + "\" (" + variable + ")";
   }
+  if (name.empty()) name = "none named (DISPLAY and WAYLAND_DISPLAY are not set)";
   std::fprintf(stderr, "vesk: the display %s cannot be opened: %s\n", name.c_str(), reason.c_str());
 }
 
@@ -51,6 +53,21 @@ SdlVideo::~SdlVideo() {
 
 VideoStatus SdlVideo::Create() {
   if (!videoStarted_) {
+    // Decided before the renderer probe forks, so that its child starts the same driver and is spared the crash.
+    const sdlbackend::WaylandPlan plan = sdlbackend::PlanForWaylandSeat();
+    seatless_ = plan != sdlbackend::WaylandPlan::kLeaveToSdl;
+    switch (plan) {
+      case sdlbackend::WaylandPlan::kLeaveToSdl: break;
+      case sdlbackend::WaylandPlan::kOnlyX11:
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        sdlbackend::Trace("wayland-without-seat x11");
+        break;
+      case sdlbackend::WaylandPlan::kRefuse:
+        SayDisplayFails("the Wayland compositor offers no seat (no keyboard or pointer), and SDL's Wayland driver "
+                        "cannot run without one",
+                        sdlbackend::WaylandDisplayName());
+        return VideoStatus::Failed(VideoStep::kCreate);
+    }
     if (!IsVirtualDriver(SDL_getenv("SDL_VIDEODRIVER"))) probe_.Start();
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -103,7 +120,8 @@ SDL_Window* SdlVideo::NewWindow(const ShowWindowSpec& shown, Uint32 flags) {
   // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
   if (probe_.WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
   window_ = SDL_CreateWindow(shown.title != nullptr ? shown.title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             shown.width, shown.height, flags | SDL_WINDOW_HIDDEN);
+                             shown.width, shown.height,
+                             flags | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window_ == nullptr) {
     std::fprintf(stderr, "vesk: the show window cannot be created: %s\n", SDL_GetError());
     return nullptr;
@@ -142,6 +160,7 @@ bool SdlVideo::SwitchDisplayMode(int32_t width, int32_t height, int32_t depth) {
 bool SdlVideo::MakeRenderer() {
   if (window_ == nullptr || (renderer_ = probe_.CreateRenderer(window_)) == nullptr) return false;
   SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
+  sdlbackend::TraceOutputSize(window_, renderer_.get());
   SDL_DisplayMode desktop;
   const bool known = fullScreen_ || SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0;
   pacer_.SetRefreshRate(fullScreen_ ? fullScreenMode_.refresh_rate : known ? desktop.refresh_rate : 0);
@@ -235,7 +254,9 @@ void SdlVideo::MessageBox(const char* text, const char* caption, bool ownedBySho
   // Standard error too, so that a machine without a display still says why the program stopped.
   std::fprintf(stderr, "%s: %s\n", title, body);
   std::fflush(stderr);
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, body, ownedByShowWindow ? window_ : nullptr);
+  if (!seatless_ || videoStarted_) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, body, ownedByShowWindow ? window_ : nullptr);
+  }
 }
 
 }  // namespace platform
