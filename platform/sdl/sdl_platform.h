@@ -22,8 +22,10 @@ namespace platform {
 // Under VESK_TRACE: one timestamped line on standard error, for measuring the program from outside.
 void TraceEvent(const char* event);
 
-// Full screen is a borderless window of the mode's size; windowed, a framed one. Either way the work surface is a
-// streaming texture the host packs into, stretched by the renderer when presented.
+// Full screen is a borderless window of the mode's size; windowed, a framed one; either may switch to the desktop's
+// full screen and back. Either way the work surface is a streaming texture the host packs into, stretched by the
+// renderer when presented: by nearest pixel, or sharp (by nearest pixel to a whole multiple in a texture of its
+// own, then smoothly).
 class SdlVideo : public VideoDevice, public EventSource {
  public:
   ~SdlVideo() override;
@@ -44,6 +46,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   void Unlock() override;
   Access Present(const Rect& source, const Rect& picture) override;
   void Restore() override;
+  bool ToggleFullScreen() override;
+  bool OutputSize(int32_t& width, int32_t& height) override;
+  void SetPictureFilter(PictureFilter filter) override { filter_ = filter; }
 
   // EventSource (sdl_events.cpp). A frame that presented nothing (the program is not active) is held here to the
   // display's rate instead of spinning.
@@ -61,6 +66,8 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool MakeRenderer();
   bool MakeWorkTexture();
   void ForgetRenderer();
+  // Copies from onto to through the sharp texture; false when the renderer cannot make or draw into one.
+  bool CopySharp(const SDL_Rect& from, const SDL_Rect& to);
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -71,12 +78,19 @@ class SdlVideo : public VideoDevice, public EventSource {
   SDL_Window* window_ = nullptr;
   SDL_Window* orphan_ = nullptr;  // a window another program destroyed: kept only to give the display mode back
   uint64_t systemId_ = 0;         // the window system's own id of the window (X11), 0 when unknown
-  bool fullScreen_ = false;
+  bool fullScreen_ = false;        // in the display mode full screen started with
+  bool desktopFullScreen_ = false;  // switched to the desktop's full screen
   SDL_DisplayMode fullScreenMode_ = {};
+  int32_t windowWidth_ = 0;  // the size the window takes when switched out of full screen
+  int32_t windowHeight_ = 0;
   int32_t cursorCount_ = 0;
 
   sdlbackend::RendererPtr renderer_;
   sdlbackend::TexturePtr work_;
+  PictureFilter filter_ = PictureFilter::kNearest;
+  sdlbackend::TexturePtr sharp_;  // the picture at a whole multiple of its size, for kSharp
+  int32_t sharpWidth_ = 0;
+  int32_t sharpHeight_ = 0;
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;
