@@ -9,10 +9,12 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/audio_output.h"
 #include "platform/events.h"
 #include "platform/sdl/frame_pacer.h"
+#include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_renderer.h"
 #include "platform/ticker.h"
 #include "platform/video.h"
@@ -24,8 +26,8 @@ void TraceEvent(const char* event);
 
 // Full screen is a borderless window of the mode's size; windowed, a framed one; either may switch to the desktop's
 // full screen and back. Either way the work surface is a streaming texture the host packs into, stretched by the
-// renderer when presented: by nearest pixel, or sharp (by nearest pixel to a whole multiple in a texture of its
-// own, then smoothly).
+// renderer when presented: by nearest pixel, or sharp, where each output pixel is the source pixels it covers
+// weighted by how much of it each covers (columns into a texture of the picture's width, then rows onto the output).
 class SdlVideo : public VideoDevice, public EventSource {
  public:
   ~SdlVideo() override;
@@ -66,8 +68,10 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool MakeRenderer();
   bool MakeWorkTexture();
   void ForgetRenderer();
-  // Copies from onto to through the sharp texture; false when the renderer cannot make or draw into one.
-  bool CopySharp(const SDL_Rect& from, const SDL_Rect& to);
+  // Sharp, the columns: from stretched to to's width in the sharp texture; false when the renderer cannot make or
+  // draw into one, or the picture is narrower or lower than its source. Then the rows, onto the output at to.
+  bool SharpColumns(const SDL_Rect& from, const SDL_Rect& to);
+  bool SharpRows(const SDL_Rect& to);
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -88,9 +92,12 @@ class SdlVideo : public VideoDevice, public EventSource {
   sdlbackend::RendererPtr renderer_;
   sdlbackend::TexturePtr work_;
   PictureFilter filter_ = PictureFilter::kNearest;
-  sdlbackend::TexturePtr sharp_;  // the picture at a whole multiple of its size, for kSharp
+  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width, for kSharp
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
+  std::vector<sdlbackend::Straddle> sharpColumns_;
+  std::vector<sdlbackend::Straddle> sharpRows_;
+  int32_t sharpRowsFor_ = 0;  // the picture height sharpRows_ was worked out for
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

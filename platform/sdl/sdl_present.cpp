@@ -1,11 +1,31 @@
 // The SDL video device's presenting side: the work texture locked for packing, stretched onto the picture's place
 // by nearest pixel or sharp, paced to the display where the renderer does not wait for it, and rebuilt when lost.
 #include <algorithm>
+#include <functional>
 #include <thread>
+#include <vector>
 
 #include "core/screen.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
+
+namespace sdlbackend {
+
+std::vector<Straddle> Straddles(int32_t count, int32_t size) {
+  std::vector<Straddle> straddles;
+  // Output pixel i covers [i * count / size, (i + 1) * count / size) of the source, at most two source pixels.
+  for (int32_t i = 0; i < size; ++i) {
+    const int64_t start = int64_t{i} * count, end = start + count;
+    const int64_t first = start / size;
+    const int64_t boundary = (first + 1) * size;
+    if (end <= boundary || first + 1 >= count) continue;
+    const int64_t secondShare = (end - boundary) * 255;
+    straddles.push_back({i, static_cast<int32_t>(first), static_cast<uint8_t>((secondShare + count / 2) / count)});
+  }
+  return straddles;
+}
+
+}  // namespace sdlbackend
 
 namespace platform {
 
@@ -14,12 +34,6 @@ namespace {
 // The host packs its picture into the top-left corner of the work surface and presents only that corner.
 constexpr int32_t kPictureWidth = kScreenWidth;
 constexpr int32_t kPictureHeight = kScreenHeight;
-// The sharp texture's bound on either side, whatever more the renderer would take.
-constexpr int kMaxSharpSide = 4096;
-
-// The smallest whole multiple of source that is at least target (the source itself when target is smaller).
-int WholeMultiple(int target, int source) { return std::max(1, (target + source - 1) / source) * source; }
-
 }  // namespace
 
 Access SdlVideo::Lock(WorkTarget& target) {
@@ -59,11 +73,11 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return Access::kLost;
   const SDL_Rect to = {picture.left, picture.top, picture.right - picture.left, picture.bottom - picture.top};
   const SDL_Rect from = {source.left, source.top, source.right - source.left, source.bottom - source.top};
-  // The sharp texture is drawn first, as it takes the renderer's target away from the window for a while.
-  const bool sharp = filter_ == PictureFilter::kSharp && CopySharp(from, to);
+  // The sharp columns go first, as they take the renderer's target away from the output for a while.
+  const bool sharp = filter_ == PictureFilter::kSharp && SharpColumns(from, to);
   // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
   if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) SDL_RenderClear(renderer);
-  if (SDL_RenderCopy(renderer, sharp ? sharp_.get() : work_.get(), sharp ? nullptr : &from, &to) != 0) {
+  if (!(sharp ? SharpRows(to) : SDL_RenderCopy(renderer, work_.get(), &from, &to) == 0)) {
     lost_ = true;
     return Access::kLost;
   }
@@ -77,26 +91,71 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   return Access::kOk;
 }
 
-bool SdlVideo::CopySharp(const SDL_Rect& from, const SDL_Rect& to) {
+namespace {
+
+// Each straddling line (a column or a row, as lines gives it) copied whole from first, then first + 1 laid over it
+// at its alpha. The texture's blending is left as it was.
+bool MendStraddles(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<sdlbackend::Straddle>& straddles,
+                   const std::function<void(int32_t from, int32_t at, SDL_Rect& in, SDL_Rect& out)>& lines) {
+  bool drawn = true;
+  SDL_Rect in, out;
+  for (const sdlbackend::Straddle& s : straddles) {
+    lines(s.first, s.at, in, out);
+    drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;
+  }
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+  for (const sdlbackend::Straddle& s : straddles) {
+    lines(s.first + 1, s.at, in, out);
+    SDL_SetTextureAlphaMod(texture, s.alpha);
+    drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;
+  }
+  SDL_SetTextureAlphaMod(texture, SDL_ALPHA_OPAQUE);
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+  return drawn;
+}
+
+}  // namespace
+
+
+bool SdlVideo::SharpColumns(const SDL_Rect& from, const SDL_Rect& to) {
   SDL_Renderer* renderer = renderer_.get();
   SDL_RendererInfo info;
-  if (SDL_GetRendererInfo(renderer, &info) != 0 || (info.flags & SDL_RENDERER_TARGETTEXTURE) == 0) return false;
-  const auto bound = [](int wanted, int most) { return std::min({wanted, kMaxSharpSide, most > 0 ? most : wanted}); };
-  const int width = bound(WholeMultiple(to.w, from.w), info.max_texture_width);
-  const int height = bound(WholeMultiple(to.h, from.h), info.max_texture_height);
-  if (sharp_ == nullptr || width != sharpWidth_ || height != sharpHeight_) {
-    // Opaque and in the usual window format, so that the software renderer takes its plain linear stretch.
-    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, width, height));
+  if (to.w < from.w || to.h < from.h || SDL_GetRendererInfo(renderer, &info) != 0 ||
+      (info.flags & SDL_RENDERER_TARGETTEXTURE) == 0 || (info.max_texture_width > 0 && to.w > info.max_texture_width)) {
+    return false;
+  }
+  if (sharp_ == nullptr || to.w != sharpWidth_ || from.h != sharpHeight_) {
+    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, to.w, from.h));
     if (sharp_ == nullptr) return false;
     SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeLinear);
-    sharpWidth_ = width;
-    sharpHeight_ = height;
+    SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
+    sharpWidth_ = to.w;
+    sharpHeight_ = from.h;
+    sharpColumns_ = sdlbackend::Straddles(from.w, to.w);
   }
-  const bool drawn = SDL_SetRenderTarget(renderer, sharp_.get()) == 0 &&
-                     SDL_RenderCopy(renderer, work_.get(), &from, nullptr) == 0;
+  if (SDL_SetRenderTarget(renderer, sharp_.get()) != 0) return false;
+  // Nearest pixel is right for every column within one source column; the straddling ones are mended.
+  bool drawn = SDL_RenderCopy(renderer, work_.get(), &from, nullptr) == 0;
+  drawn = drawn && MendStraddles(renderer, work_.get(), sharpColumns_,
+                                 [&](int32_t column, int32_t at, SDL_Rect& in, SDL_Rect& out) {
+                                   in = {from.x + column, from.y, 1, from.h};
+                                   out = {at, 0, 1, from.h};
+                                 });
   SDL_SetRenderTarget(renderer, nullptr);
   return drawn;
+}
+
+bool SdlVideo::SharpRows(const SDL_Rect& to) {
+  SDL_Renderer* renderer = renderer_.get();
+  if (sharpRowsFor_ != to.h) {
+    sharpRows_ = sdlbackend::Straddles(sharpHeight_, to.h);
+    sharpRowsFor_ = to.h;
+  }
+  return SDL_RenderCopy(renderer, sharp_.get(), nullptr, &to) == 0 &&
+         MendStraddles(renderer, sharp_.get(), sharpRows_, [&](int32_t row, int32_t at, SDL_Rect& in, SDL_Rect& out) {
+           in = {0, row, sharpWidth_, 1};
+           out = {to.x, to.y + at, to.w, 1};
+         });
 }
 
 bool SdlVideo::OutputSize(int32_t& width, int32_t& height) {

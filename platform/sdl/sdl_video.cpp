@@ -174,7 +174,7 @@ bool SdlVideo::MakeWorkTexture() {
 void SdlVideo::ForgetRenderer() {
   work_.reset();
   sharp_.reset();
-  sharpWidth_ = sharpHeight_ = 0;
+  sharpWidth_ = sharpHeight_ = sharpRowsFor_ = 0;
   renderer_.reset();
   locked_ = nullptr;
   lost_ = true;
