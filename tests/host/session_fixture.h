@@ -110,6 +110,7 @@ class SessionTest : public ::testing::Test {
     session = std::make_unique<HostSession>(
         Platform{fake.Video(), fake.Events(), fake.Ticker(), fake.Music()});
     session->SetObserver(observer);
+    session->SetPictureScale(scale);
     return session->Run(view, preset, show);
   }
   // The calls from the first one that starts with prefix on.
@@ -127,6 +128,7 @@ class SessionTest : public ::testing::Test {
   ScriptedView view{fake.calls};
   LaunchPreset preset;
   FrameObserver* observer = nullptr;
+  PictureScale scale = PictureScale::kNearest;
   std::unique_ptr<HostSession> session;
 };
 
