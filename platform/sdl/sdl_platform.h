@@ -27,7 +27,8 @@ void TraceEvent(const char* event);
 // Full screen is a borderless window of the mode's size; windowed, a framed one; either may switch to the desktop's
 // full screen and back. Either way the work surface is a streaming texture the host packs into, stretched by the
 // renderer when presented: by nearest pixel, or sharp, where each output pixel is the source pixels it covers
-// weighted by how much of it each covers (columns into a texture of the picture's width, then rows onto the output).
+// weighted by how much of it each covers (columns here into a texture of the picture's width, then rows by the
+// renderer onto the output).
 class SdlVideo : public VideoDevice, public EventSource {
  public:
   ~SdlVideo() override;
@@ -68,8 +69,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool MakeRenderer();
   bool MakeWorkTexture();
   void ForgetRenderer();
-  // Sharp, the columns: from stretched to to's width in the sharp texture; false when the renderer cannot make or
-  // draw into one, or the picture is narrower or lower than its source. Then the rows, onto the output at to.
+  // Sharp, the columns: from stretched to to's width in the sharp texture; false when there is no copy of the
+  // picture, the renderer cannot make the texture, or the picture is narrower or lower than its source. Then the
+  // rows, onto the output at to.
   bool SharpColumns(const SDL_Rect& from, const SDL_Rect& to);
   bool SharpRows(const SDL_Rect& to);
   void Deliver(ShowEvent event);
@@ -92,10 +94,11 @@ class SdlVideo : public VideoDevice, public EventSource {
   sdlbackend::RendererPtr renderer_;
   sdlbackend::TexturePtr work_;
   PictureFilter filter_ = PictureFilter::kNearest;
-  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width, for kSharp
+  std::vector<uint32_t> sharpSource_;  // the picture as last unlocked, 32-bit, for kSharp
+  sdlbackend::TexturePtr sharp_;       // the picture stretched to its width
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
-  std::vector<sdlbackend::Straddle> sharpColumns_;
+  std::vector<sdlbackend::Straddle> sharpColumns_;  // every column: its first source column, and alpha to the next
   std::vector<sdlbackend::Straddle> sharpRows_;
   int32_t sharpRowsFor_ = 0;  // the picture height sharpRows_ was worked out for
   int32_t workWidth_ = 0;

@@ -1,7 +1,6 @@
 // The SDL video device's presenting side: the work texture locked for packing, stretched onto the picture's place
 // by nearest pixel or sharp, paced to the display where the renderer does not wait for it, and rebuilt when lost.
 #include <algorithm>
-#include <functional>
 #include <thread>
 #include <vector>
 
@@ -61,6 +60,15 @@ void SdlVideo::Unlock() {
     pictureSeen_ = true;
     sdlbackend::Trace("first-picture");
   }
+  // Sharp columns are worked out here from a copy of the picture, as a texture cannot be read back.
+  if (filter_ == PictureFilter::kSharp) {
+    sharpSource_.resize(static_cast<size_t>(kPictureWidth) * kPictureHeight);
+    if (workWidth_ < kPictureWidth || workHeight_ < kPictureHeight ||
+        SDL_ConvertPixels(kPictureWidth, kPictureHeight, sdlbackend::PackingTextureFormat(workLayout_), locked_,
+                          lockedPitch_, SDL_PIXELFORMAT_RGB888, sharpSource_.data(), kPictureWidth * 4) != 0) {
+      sharpSource_.clear();
+    }
+  }
   SDL_UnlockTexture(work_.get());
   locked_ = nullptr;
 }
@@ -73,7 +81,6 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return Access::kLost;
   const SDL_Rect to = {picture.left, picture.top, picture.right - picture.left, picture.bottom - picture.top};
   const SDL_Rect from = {source.left, source.top, source.right - source.left, source.bottom - source.top};
-  // The sharp columns go first, as they take the renderer's target away from the output for a while.
   const bool sharp = filter_ == PictureFilter::kSharp && SharpColumns(from, to);
   // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
   if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) SDL_RenderClear(renderer);
@@ -93,69 +100,73 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
 
 namespace {
 
-// Each straddling line (a column or a row, as lines gives it) copied whole from first, then first + 1 laid over it
-// at its alpha. The texture's blending is left as it was.
-bool MendStraddles(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<sdlbackend::Straddle>& straddles,
-                   const std::function<void(int32_t from, int32_t at, SDL_Rect& in, SDL_Rect& out)>& lines) {
-  bool drawn = true;
-  SDL_Rect in, out;
-  for (const sdlbackend::Straddle& s : straddles) {
-    lines(s.first, s.at, in, out);
+// p and q mixed, q taking weight / 256, channel by channel (two at once: red and blue, then green).
+uint32_t Mix(uint32_t p, uint32_t q, uint32_t weight) {
+  const uint32_t keep = 256 - weight;
+  const uint32_t redBlue = ((p & 0xFF00FF) * keep + (q & 0xFF00FF) * weight + 0x800080) >> 8 & 0xFF00FF;
+  const uint32_t green = ((p & 0xFF00) * keep + (q & 0xFF00) * weight + 0x8000) >> 8 & 0xFF00;
+  return redBlue | green;
+}
+
+}  // namespace
+
+bool SdlVideo::SharpColumns(const SDL_Rect& from, const SDL_Rect& to) {
+  SDL_Renderer* renderer = renderer_.get();
+  SDL_RendererInfo info;
+  const bool inCopy = from.x >= 0 && from.y >= 0 && from.x + from.w <= kPictureWidth && from.y + from.h <= kPictureHeight;
+  if (!inCopy || sharpSource_.empty() || to.w < from.w || to.h < from.h || SDL_GetRendererInfo(renderer, &info) != 0 ||
+      (info.max_texture_width > 0 && to.w > info.max_texture_width)) {
+    return false;
+  }
+  if (sharp_ == nullptr || to.w != sharpWidth_ || from.h != sharpHeight_) {
+    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, to.w, from.h));
+    if (sharp_ == nullptr) return false;
+    SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
+    sharpWidth_ = to.w;
+    sharpHeight_ = from.h;
+    // Each column's first source column, and the weight (of 256) of the next where the column straddles two.
+    sharpColumns_.assign(static_cast<size_t>(to.w), {});
+    for (int32_t x = 0; x < to.w; ++x) sharpColumns_[x] = {x, static_cast<int32_t>(int64_t{x} * from.w / to.w), 0};
+    for (const sdlbackend::Straddle& s : sdlbackend::Straddles(from.w, to.w)) sharpColumns_[s.at].alpha = s.alpha;
+  }
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(sharp_.get(), nullptr, &pixels, &pitch) != 0) return false;
+  for (int32_t y = 0; y < from.h; ++y) {
+    const uint32_t* in = sharpSource_.data() + (from.y + y) * kPictureWidth + from.x;
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
+    for (const sdlbackend::Straddle& c : sharpColumns_) {
+      out[c.at] = c.alpha == 0 ? in[c.first] : Mix(in[c.first], in[c.first + 1], c.alpha + (c.alpha >> 7));
+    }
+  }
+  SDL_UnlockTexture(sharp_.get());
+  return true;
+}
+
+bool SdlVideo::SharpRows(const SDL_Rect& to) {
+  SDL_Renderer* renderer = renderer_.get();
+  SDL_Texture* texture = sharp_.get();
+  if (sharpRowsFor_ != to.h) {
+    sharpRows_ = sdlbackend::Straddles(sharpHeight_, to.h);
+    sharpRowsFor_ = to.h;
+  }
+  // Nearest pixel is right for every row within one source row; each straddling row is then drawn from its first
+  // source row with the next laid over it.
+  bool drawn = SDL_RenderCopy(renderer, texture, nullptr, &to) == 0;
+  for (const sdlbackend::Straddle& s : sharpRows_) {
+    const SDL_Rect in = {0, s.first, sharpWidth_, 1}, out = {to.x, to.y + s.at, to.w, 1};
     drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;
   }
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
-  for (const sdlbackend::Straddle& s : straddles) {
-    lines(s.first + 1, s.at, in, out);
+  for (const sdlbackend::Straddle& s : sharpRows_) {
+    const SDL_Rect in = {0, s.first + 1, sharpWidth_, 1}, out = {to.x, to.y + s.at, to.w, 1};
     SDL_SetTextureAlphaMod(texture, s.alpha);
     drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;
   }
   SDL_SetTextureAlphaMod(texture, SDL_ALPHA_OPAQUE);
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
   return drawn;
-}
-
-}  // namespace
-
-
-bool SdlVideo::SharpColumns(const SDL_Rect& from, const SDL_Rect& to) {
-  SDL_Renderer* renderer = renderer_.get();
-  SDL_RendererInfo info;
-  if (to.w < from.w || to.h < from.h || SDL_GetRendererInfo(renderer, &info) != 0 ||
-      (info.flags & SDL_RENDERER_TARGETTEXTURE) == 0 || (info.max_texture_width > 0 && to.w > info.max_texture_width)) {
-    return false;
-  }
-  if (sharp_ == nullptr || to.w != sharpWidth_ || from.h != sharpHeight_) {
-    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, to.w, from.h));
-    if (sharp_ == nullptr) return false;
-    SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
-    sharpWidth_ = to.w;
-    sharpHeight_ = from.h;
-    sharpColumns_ = sdlbackend::Straddles(from.w, to.w);
-  }
-  if (SDL_SetRenderTarget(renderer, sharp_.get()) != 0) return false;
-  // Nearest pixel is right for every column within one source column; the straddling ones are mended.
-  bool drawn = SDL_RenderCopy(renderer, work_.get(), &from, nullptr) == 0;
-  drawn = drawn && MendStraddles(renderer, work_.get(), sharpColumns_,
-                                 [&](int32_t column, int32_t at, SDL_Rect& in, SDL_Rect& out) {
-                                   in = {from.x + column, from.y, 1, from.h};
-                                   out = {at, 0, 1, from.h};
-                                 });
-  SDL_SetRenderTarget(renderer, nullptr);
-  return drawn;
-}
-
-bool SdlVideo::SharpRows(const SDL_Rect& to) {
-  SDL_Renderer* renderer = renderer_.get();
-  if (sharpRowsFor_ != to.h) {
-    sharpRows_ = sdlbackend::Straddles(sharpHeight_, to.h);
-    sharpRowsFor_ = to.h;
-  }
-  return SDL_RenderCopy(renderer, sharp_.get(), nullptr, &to) == 0 &&
-         MendStraddles(renderer, sharp_.get(), sharpRows_, [&](int32_t row, int32_t at, SDL_Rect& in, SDL_Rect& out) {
-           in = {0, row, sharpWidth_, 1};
-           out = {to.x, to.y + at, to.w, 1};
-         });
 }
 
 bool SdlVideo::OutputSize(int32_t& width, int32_t& height) {
