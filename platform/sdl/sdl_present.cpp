@@ -33,6 +33,7 @@ namespace {
 // The host packs its picture into the top-left corner of the work surface and presents only that corner.
 constexpr int32_t kPictureWidth = kScreenWidth;
 constexpr int32_t kPictureHeight = kScreenHeight;
+
 }  // namespace
 
 Access SdlVideo::Lock(WorkTarget& target) {
