@@ -75,7 +75,8 @@ struct WorkTarget {
 // How the device fills the picture's rectangle from the 320 x 200 source.
 enum class PictureFilter : uint8_t {
   kNearest,  // each output pixel takes the source pixel under it
-  kSharp,    // whole source pixels first (nearest, to the next whole multiple), then a smooth step to the rectangle
+  kSharp,    // each output pixel mixes the source pixels it covers by the share of it each covers: every source row
+             // and column weighs the same, and only the pixels on their borders are mixed
 };
 
 // Presents at most this many times a second unless told otherwise: a faster display shows each picture for
