@@ -1,24 +1,48 @@
 // Frame presentation: the conversion, the present with its retries and restore.
 #include "display/presentation.h"
 
+#include <algorithm>
+
 #include "core/interface_block.h"
 
-platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height) {
+namespace {
+
+// 5 x 6 blocks give 320 x 200 pixels that were meant for a 4:3 screen exactly that shape.
+constexpr int32_t kBlockWidth = 1600;
+constexpr int32_t kBlockHeight = 1200;
+
+platform::Rect Centred(int32_t width, int32_t height, int32_t pictureWidth, int32_t pictureHeight) {
+  const int32_t left = (width - pictureWidth) / 2;
+  const int32_t top = (height - pictureHeight) / 2;
+  return {left, top, left + pictureWidth, top + pictureHeight};
+}
+
+}  // namespace
+
+platform::Rect PictureRect(PictureShape shape, int32_t width, int32_t height, PictureScale scale) {
+  if (scale == PictureScale::kInteger) {
+    const int32_t blocks = std::min(width / kBlockWidth, height / kBlockHeight);
+    if (blocks > 0) return Centred(width, height, blocks * kBlockWidth, blocks * kBlockHeight);
+    const int32_t times = std::min(width / kScreenWidth, height / kScreenHeight);
+    if (times > 0) return Centred(width, height, times * kScreenWidth, times * kScreenHeight);
+  }
   if (shape == PictureShape::kStretch || width <= 0 || height <= 0) return {0, 0, width, height};
   // Wider than 4:3: full height, bars left and right; otherwise full width, bars above and below.
   const int64_t w = width, h = height;
   const int32_t pictureWidth = w * 3 > h * 4 ? static_cast<int32_t>(h * 4 / 3) : width;
   const int32_t pictureHeight = w * 3 > h * 4 ? height : static_cast<int32_t>(w * 3 / 4);
-  const int32_t left = (width - pictureWidth) / 2;
-  const int32_t top = (height - pictureHeight) / 2;
-  return {left, top, left + pictureWidth, top + pictureHeight};
+  return Centred(width, height, pictureWidth, pictureHeight);
+}
+
+platform::PictureFilter FilterFor(PictureScale scale) {
+  return scale == PictureScale::kSharp ? platform::PictureFilter::kSharp : platform::PictureFilter::kNearest;
 }
 
 // Zeroed, so that the fourth byte of every pixel, which nothing writes, is the same on every run.
 Presenter::Presenter() : expanded_(new uint8_t[kExpandedFrameBytes]()) {}
 
 void Presenter::Show(platform::VideoDevice& video, const uint8_t* levels, const uint8_t* frame,
-                     const DisplayMode& format, const DisplayMode& size, PictureShape shape) {
+                     const DisplayMode& format, const DisplayMode& size, PictureShape shape, PictureScale scale) {
   platform::WorkTarget target;
   const platform::Access locked = video.Lock(target);
   if (locked == platform::Access::kOk) {
@@ -38,7 +62,12 @@ void Presenter::Show(platform::VideoDevice& video, const uint8_t* levels, const 
     return;
   }
   const platform::Rect source = {0, 0, kScreenWidth, kScreenHeight};
-  const platform::Rect picture = PictureRect(shape, size.width, size.height);
+  int32_t width = size.width, height = size.height;
+  if (!video.OutputSize(width, height) || width <= 0 || height <= 0) {
+    width = size.width;
+    height = size.height;
+  }
+  const platform::Rect picture = PictureRect(shape, width, height, scale);
   for (;;) {
     const platform::Access shown = video.Present(source, picture);
     if (shown == platform::Access::kBusy) continue;

@@ -99,6 +99,13 @@ bool HostSession::Launch(platform::LaunchView& view, const LaunchPreset& preset,
   // No line chosen (an empty list) picks record 0, the desktop's own mode.
   const bool inList = choice.item >= 0 && choice.item + 1 < interfaceBlock.modeCount;
   selectedMode_ = inList ? choice.item + 1 : 0;
+  shown_ = modeTable_[selectedMode_];
+  // The preset's window size holds while the dialog's window stays on the line it preset.
+  if (windowSize_ && choice.windowed && (preset.skipDialog || choice.item == (presetMode > 0 ? presetMode - 1 : 0))) {
+    shown_ = modeTable_[0];
+    shown_.width = windowSize_->width;
+    shown_.height = windowSize_->height;
+  }
   interfaceBlock.windowed = choice.windowed ? 1 : 0;
   interfaceBlock.loopRequested = choice.loop ? 1 : 0;
   interfaceBlock.soundOn = choice.nosound ? 0 : 1;
@@ -112,7 +119,8 @@ int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset
     platform_.video.Release();
     return kStatusOk;
   }
-  const int32_t presetMode = FindRequestedMode(modeTable_, interfaceBlock.modeCount, preset.mode);
+  int32_t presetMode = FindRequestedMode(modeTable_, interfaceBlock.modeCount, preset.mode);
+  if (!AcceptWindowSize(preset, presetMode)) return kStatusBadPreset;
   if (presetMode < 0) {
     std::fputs(PresetNotOffered(modeTable_, interfaceBlock.modeCount, *preset.mode).c_str(), stderr);
     return kStatusBadPreset;
@@ -124,7 +132,8 @@ int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset
   music_.Load();
   interfaceBlock.hooks[kHookStartMusic] = StartMusicHook;
   const bool windowed = interfaceBlock.windowed != 0;
-  if (SetupDisplay(platform_.video, modeTable_[selectedMode_], windowed)) {
+  platform_.video.SetPictureFilter(FilterFor(scale_));
+  if (SetupDisplay(platform_.video, shown_, windowed)) {
     interfaceBlock.hooks[kHookRefreshPalette] = RefreshPaletteHook;
     interfaceBlock.hooks[kHookPresentFrame] = PresentFrameHook;
   } else if (windowed) {
@@ -160,6 +169,22 @@ int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset
   return kStatusOk;
 }
 
+bool HostSession::AcceptWindowSize(const LaunchPreset& preset, int32_t& presetMode) {
+  if (!preset.windowed || !preset.mode) return true;
+  const DisplayMode& desktop = modeTable_[0];
+  if (preset.mode->width > desktop.width || preset.mode->height > desktop.height) {
+    std::fprintf(stderr, "vesk: --mode: a %dx%d window does not fit on the %dx%d desktop\n", preset.mode->width,
+                 preset.mode->height, desktop.width, desktop.height);
+    return false;
+  }
+  // A window takes any size; only full screen needs a mode the display offers.
+  if (presetMode < 0) {
+    windowSize_ = preset.mode;
+    presetMode = 0;
+  }
+  return true;
+}
+
 void HostSession::PresentFrame() {
   if (observer_ != nullptr) {
     observer_->OnFrame({source_, clock_.Read(), music_.PolledOrder(), palette, frameBuffer});
@@ -172,7 +197,7 @@ void HostSession::ShowOnScreen() {
   if (!appActive_) return;
   // In a window the work surface has the desktop's layout, which record 0 describes.
   const DisplayMode& format = interfaceBlock.windowed != 0 ? modeTable_[0] : modeTable_[selectedMode_];
-  presenter_.Show(platform_.video, palette, frameBuffer, format, modeTable_[selectedMode_], shape_);
+  presenter_.Show(platform_.video, palette, frameBuffer, format, shown_, shape_, scale_);
 }
 
 void HostSession::PumpMessages() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "display/display_mode.h"
 #include "display/presentation.h"
@@ -45,6 +46,8 @@ class HostSession : private platform::EventSink {
   void SetPictureShape(PictureShape shape) { shape_ = shape; }
   // Without one, the screenshot key does nothing.
   void SetScreenshotTaker(ScreenshotTaker taker) { screenshot_ = std::move(taker); }
+  // Before Run: how the picture is scaled, which also tells the device how to filter.
+  void SetPictureScale(PictureScale scale) { scale_ = scale; }
   // The clock is held at frame boundaries by default (a trace records the one reading each frame is drawn at).
   ShowClock& Clock() { return clock_; }
 
@@ -76,8 +79,11 @@ class HostSession : private platform::EventSink {
 
   int RunToEnd(platform::LaunchView& view, const LaunchPreset& preset, ShowEntry show);
   bool BuildModes();
-  // The launch's choice applied to the interface block and selectedMode; false when the user left.
+  // The launch's choice applied to the interface block, selectedMode and shown_; false when the user left.
   bool Launch(platform::LaunchView& view, const LaunchPreset& preset, int32_t presetMode);
+  // A windowed preset's size: refused (said on standard error) when larger than the desktop; a size no mode has
+  // is kept in windowSize_. False when refused.
+  bool AcceptWindowSize(const LaunchPreset& preset, int32_t& presetMode);
   void PresentFrame();
   // Shows palette and frameBuffer on the display; no observer hears of it, so the held frame may be shown again.
   void ShowOnScreen();
@@ -94,12 +100,15 @@ class HostSession : private platform::EventSink {
   FrameObserver* observer_ = nullptr;
   PictureShape shape_ = PictureShape::kStretch;
   ScreenshotTaker screenshot_;
+  PictureScale scale_ = PictureScale::kNearest;
   ShowClock clock_;
   ShowMusic music_;
   Presenter presenter_;
   std::unique_ptr<uint8_t[]> frame_;
   DisplayMode modeTable_[kModeTableSize] = {};
   int32_t selectedMode_ = 0;
+  std::optional<ModeRequest> windowSize_;  // a window of a size the display offers no mode of
+  DisplayMode shown_ = {};                 // the chosen mode, or the window's own size in the desktop's layout
   PresentSource source_ = kSourceStartupFrame;
   bool appActive_ = false;
   bool quitRequested_ = false;

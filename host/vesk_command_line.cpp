@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstring>
+#include <map>
 
 #include "host/exit_status.h"
 #include "host/version.h"
@@ -40,11 +41,26 @@ int ParseVeskCommandLine(int argc, char** argv, const CommandLineHost& host, Ves
   app.add_flag("--run", line.preset.skipDialog, "Start the show at once, without the launch dialog");
   app.add_option("--mode", modeText, "The display mode WxH or WxHxD (default: the desktop's mode)")
       ->option_text("WxH[xD]");
-  app.add_flag("--windowed", line.preset.windowed, "Play in a window of the mode's size instead of full screen");
+  app.add_flag("--windowed", line.preset.windowed,
+               "Play in a window of the mode's size instead of full screen; windowed, --mode takes any size that\n"
+               "fits on the desktop");
   app.add_flag("--nosound", line.preset.nosound, "Play the music silenced");
   app.add_flag("--stretch", line.stretch,
                "Stretch the picture over the whole screen or window; by default it keeps its 4:3 shape, centred\n"
                "between black bars on a screen of another shape");
+  const std::map<std::string, PictureScale> scales = {
+      {"sharp", PictureScale::kSharp}, {"nearest", PictureScale::kNearest}, {"integer", PictureScale::kInteger}};
+  app.add_option("--scale", line.scale,
+                 "How the picture's pixels are scaled: sharp (default: whole pixels first, then smoothly to the\n"
+                 "picture's place, every row as thick as the next), nearest (nearest pixel, rows of uneven\n"
+                 "thickness), integer (the largest whole multiple that fits, centred on black)")
+      ->transform(CLI::CheckedTransformer(scales))
+      ->option_text("sharp|nearest|integer");
+  app.add_option("--max-fps", line.maxFps,
+                 "Present at most N pictures a second (default " + std::to_string(platform::kDefaultMaxPresentRate) +
+                     "): on a faster display each picture stays for\nseveral refreshes; 0 presents at every refresh")
+      ->check(CLI::Range(0, 1000))
+      ->option_text("N");
   app.add_option("--record-trace", line.tracePath,
                  "Write the frame trace of every presented frame to FILE (docs/trace-format.md); check it with\n"
                  "vesk-capture --verify FILE")

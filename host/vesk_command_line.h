@@ -1,14 +1,18 @@
 // The real-time program's command line, the same on every platform: --run, --mode, --windowed, --nosound,
-// --stretch and --record-trace.
+// --stretch, --scale, --max-fps and --record-trace.
 #pragma once
 
 #include <string>
 
+#include "display/presentation.h"
 #include "host/launch_options.h"
+#include "platform/video.h"
 
 struct VeskCommandLine {
   LaunchPreset preset;
   bool stretch = false;
+  PictureScale scale = PictureScale::kSharp;
+  int32_t maxFps = platform::kDefaultMaxPresentRate;  // 0: present at every vertical blank
   std::string tracePath;
 };
 

@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
   platform::GtkLaunchView view(&argc, &argv, platform::TraceEvent);
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
+  session.SetPictureScale(line.scale);
+  video.SetMaxPresentRate(line.maxFps);
   if (recording) session.SetObserver(&recorder);
   session.SetScreenshotTaker(TakeScreenshot);
   int status = session.Run(view, line.preset);

@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
   platform::Mixer music(output);
   HostSession session({video, port, ticker, music});
   session.SetPictureShape(line.stretch ? PictureShape::kStretch : PictureShape::kFourThree);
+  session.SetPictureScale(line.scale);
+  video.SetMaxPresentRate(line.maxFps);
   if (recording) session.SetObserver(&recorder);
   platform::win32::Win32LaunchView view;
   int status = session.Run(view, line.preset);

@@ -72,6 +72,24 @@ struct WorkTarget {
   int32_t height = 0;
 };
 
+// How the device fills the picture's rectangle from the 320 x 200 source.
+enum class PictureFilter : uint8_t {
+  kNearest,  // each output pixel takes the source pixel under it
+  kSharp,    // each output pixel mixes the source pixels it covers by the share of it each covers: every source row
+             // and column weighs the same, and only the pixels on their borders are mixed
+};
+
+// Presents at most this many times a second unless told otherwise: a faster display shows each picture for
+// several vertical blanks.
+inline constexpr int32_t kDefaultMaxPresentRate = 75;
+
+// The vertical blanks one present lasts on a display refreshing refreshHz times a second, so that it presents at
+// most maxPresentRate times a second: ceil(refreshHz / maxPresentRate), and 1 when either is 0 or unknown.
+constexpr int32_t BlanksPerPresent(int32_t refreshHz, int32_t maxPresentRate) {
+  if (refreshHz <= 0 || maxPresentRate <= 0) return 1;
+  return (refreshHz + maxPresentRate - 1) / maxPresentRate;
+}
+
 // What became of a lock or a present.
 enum class Access : uint8_t {
   kOk,
@@ -109,8 +127,9 @@ class VideoDevice {
   // Locks the whole work surface, waiting while it is busy.
   virtual Access Lock(WorkTarget& target) = 0;
   virtual void Unlock() = 0;
-  // Waits for the start of the next vertical blank, then stretches source of the work surface onto picture, a
-  // rectangle of the show window's client area (or of the whole screen, full screen), nearest pixel.
+  // Waits for the start of the vertical blank that ends this present's share of blanks (see BlanksPerPresent),
+  // then stretches source of the work surface onto picture, a rectangle of the output in real pixels (those of
+  // OutputSize), filtered as SetPictureFilter said.
   virtual Access Present(const Rect& source, const Rect& picture) = 0;
   // Gives the lost surfaces back.
   virtual void Restore() = 0;
@@ -120,10 +139,27 @@ class VideoDevice {
 
   // Switches the show window between a window and the desktop's full screen; false where the device cannot.
   virtual bool ToggleFullScreen() { return false; }
+  // The size in real pixels of what Present draws on: the screen, or the window's client area (larger than the
+  // window's own size on a high-density display). False where the device cannot tell; the mode's size holds then.
+  virtual bool OutputSize(int32_t& width, int32_t& height) {
+    (void)width;
+    (void)height;
+    return false;
+  }
+  // Before the display is set up; a device that can only stretch by nearest pixel ignores it.
+  virtual void SetPictureFilter(PictureFilter filter) { (void)filter; }
+  // Before the display is set up: at most this many presents a second (0: one at every vertical blank).
+  void SetMaxPresentRate(int32_t perSecond) { maxPresentRate_ = perSecond; }
 
   // A modal box with an OK button, owned by the show window when ownedByShowWindow (and there is one). A null
   // caption gives the system's default caption.
   virtual void MessageBox(const char* text, const char* caption, bool ownedByShowWindow) = 0;
+
+ protected:
+  int32_t BlanksPerPresentAt(int32_t refreshHz) const { return BlanksPerPresent(refreshHz, maxPresentRate_); }
+
+ private:
+  int32_t maxPresentRate_ = kDefaultMaxPresentRate;
 };
 
 }  // namespace platform

@@ -171,8 +171,16 @@ Access MemoryDevice::Present(const Rect& source, const Rect& picture) {
     if (scripted != Access::kOk) return scripted;
   }
   if (observed_) Stretch(source, picture);
+  if (display_.refreshRate > 0) blanks_ += BlanksPerPresentAt(display_.refreshRate);
   OnPresented(picture);
   return Access::kOk;
+}
+
+bool MemoryDevice::OutputSize(int32_t& width, int32_t& height) {
+  if (!surfaces_) return false;
+  width = screen_.width;
+  height = screen_.height;
+  return true;
 }
 
 void MemoryDevice::Stretch(const Rect& source, const Rect& picture) {

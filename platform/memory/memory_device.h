@@ -24,6 +24,7 @@ struct MemorySurface {
 struct MemoryDisplay {
   VideoMode desktop;             // the mode the display is in; CurrentMode answers it
   std::vector<VideoMode> modes;  // what ForEachMode reports, in order
+  int32_t refreshRate = 0;       // vertical blanks a second a present waits for; 0: presents wait for none
 };
 
 // The layout of a display mode of depth bits per pixel (32 and 24: red 0xFF0000, green 0xFF00, blue 0xFF;
@@ -53,6 +54,8 @@ class MemoryDevice : public VideoDevice, public EventSource {
   void Unlock() override {}
   Access Present(const Rect& source, const Rect& picture) override;
   void Restore() override {}
+  // The screen's size, once there are surfaces.
+  bool OutputSize(int32_t& width, int32_t& height) override;
   void Release() override;
   // Flips between the window and full screen, surfaces and mode left as they are: what an observer of the device
   // sees is FullScreen(). False without a window.
@@ -87,6 +90,9 @@ class MemoryDevice : public VideoDevice, public EventSource {
   const MemorySurface& Screen() const { return screen_; }
   const MemorySurface& Work() const { return work_; }
   bool Surfaces() const { return surfaces_; }
+  // The vertical blanks the presents so far have waited for, on a display with a refresh rate: each present
+  // waits for as many as BlanksPerPresent gives for the rate and the present cap.
+  int64_t Blanks() const { return blanks_; }
 
  protected:
   // After a present that reached the screen; picture is where it went. The headless capture moves its clock
@@ -118,6 +124,7 @@ class MemoryDevice : public VideoDevice, public EventSource {
   bool surfaces_ = false;
   std::string title_;
   int32_t cursorCount_ = 0;
+  int64_t blanks_ = 0;
   MemorySurface screen_;
   MemorySurface work_;
   // Source column and row of each picture column and row, kept while the sizes stay the same.

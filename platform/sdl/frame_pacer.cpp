@@ -16,9 +16,10 @@ constexpr int32_t kMeanPercent = 97;
 
 }  // namespace
 
-void FramePacer::SetRefreshRate(int32_t hertz) {
+void FramePacer::SetRefreshRate(int32_t hertz, int32_t blanks) {
   if (hertz <= 0) hertz = kAssumedRefreshRate;
-  period_ = std::chrono::duration_cast<Duration>(std::chrono::nanoseconds(1'000'000'000LL / hertz));
+  refresh_ = std::chrono::duration_cast<Duration>(std::chrono::nanoseconds(1'000'000'000LL / hertz));
+  period_ = refresh_ * (blanks > 1 ? blanks : 1);
 }
 
 FramePacer::Duration FramePacer::NextSlot(TimePoint now) {
@@ -29,7 +30,10 @@ FramePacer::Duration FramePacer::NextSlot(TimePoint now) {
 }
 
 FramePacer::Duration FramePacer::WaitBeforePresent(TimePoint now) {
-  return pacing_ ? NextSlot(now) : Duration::zero();
+  if (pacing_) return NextSlot(now);
+  if (period_ == refresh_ || !presentedBefore_) return Duration::zero();
+  const TimePoint lastBlankAhead = lastPresent_ + period_ - refresh_ / 2;
+  return lastBlankAhead > now ? lastBlankAhead - now : Duration::zero();
 }
 
 void FramePacer::Presented(TimePoint now) {

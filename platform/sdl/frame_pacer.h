@@ -1,4 +1,5 @@
-// Keeps presents to the display's refresh rate where the renderer does not wait for the vertical blank itself.
+// Keeps presents to the display's refresh rate where the renderer does not wait for the vertical blank itself, and
+// to every Nth vertical blank where presents are capped below the rate.
 #pragma once
 
 #include <chrono>
@@ -12,15 +13,18 @@ class FramePacer {
   using TimePoint = Clock::time_point;
   using Duration = Clock::duration;
 
-  // A display that reports no rate (0) is taken as 60 Hz.
-  void SetRefreshRate(int32_t hertz);
+  // A display that reports no rate (0) is taken as 60 Hz. Each present lasts blanks refreshes.
+  void SetRefreshRate(int32_t hertz, int32_t blanks = 1);
+  // The time between presents: blanks refreshes.
   Duration Period() const { return period_; }
   // Whether presents are being paced here, having been seen to return faster than the display refreshes: many in a
   // row well under a period apart (a renderer that never waits), or a run of them a little faster than the display
   // on average (one that says it waits for the vertical blank but does not, as GL on a CPU rasteriser).
   bool Pacing() const { return pacing_; }
 
-  // How long to wait before the next present: nothing while the renderer itself waits for the vertical blank.
+  // How long to wait before the next present. While the renderer itself waits for the vertical blank: nothing when
+  // each present lasts one refresh, else until half a refresh before the present's last blank, so that the
+  // renderer's own wait ends on it.
   Duration WaitBeforePresent(TimePoint now);
   // A present returned at now.
   void Presented(TimePoint now);
@@ -34,6 +38,7 @@ class FramePacer {
   Duration NextSlot(TimePoint now);
 
   Duration period_ = std::chrono::duration_cast<Duration>(std::chrono::nanoseconds(16'666'667));
+  Duration refresh_ = period_;
   bool pacing_ = false;
   bool presentedBefore_ = false;
   int32_t fastPresents_ = 0;

@@ -54,6 +54,17 @@ WaylandPlan PlanForWaylandSeat();
 // The Wayland display SDL connects to, for messages: its name and where the name comes from.
 std::string WaylandDisplayName();
 
+// An output pixel of a stretch from fewer source pixels that straddles two of them: source pixel first, with
+// first + 1 laid over it at alpha (0 to 255), the share of the output pixel the second covers.
+struct Straddle {
+  int32_t at;
+  int32_t first;
+  uint8_t alpha;
+};
+// The straddling output pixels of a stretch of count source pixels onto size output pixels (size >= count), in
+// order; every other output pixel lies within one source pixel (sdl_present.cpp).
+std::vector<Straddle> Straddles(int32_t count, int32_t size);
+
 // With VESK_TRACE set, one line on standard error: "vesk-trace <monotonic ms> <event>".
 bool TraceEnabled();
 void Trace(const char* event);

@@ -9,10 +9,12 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/audio_output.h"
 #include "platform/events.h"
 #include "platform/sdl/frame_pacer.h"
+#include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_renderer.h"
 #include "platform/ticker.h"
 #include "platform/video.h"
@@ -22,8 +24,11 @@ namespace platform {
 // Under VESK_TRACE: one timestamped line on standard error, for measuring the program from outside.
 void TraceEvent(const char* event);
 
-// Full screen is a borderless window of the mode's size; windowed, a framed one. Either way the work surface is a
-// streaming texture the host packs into, stretched by the renderer when presented.
+// Full screen is a borderless window of the mode's size; windowed, a framed one; either may switch to the desktop's
+// full screen and back. Either way the work surface is a streaming texture the host packs into, stretched by the
+// renderer when presented: by nearest pixel, or sharp, where each output pixel is the source pixels it covers
+// weighted by how much of it each covers (columns here into a texture of the picture's width, then rows by the
+// renderer onto the output).
 class SdlVideo : public VideoDevice, public EventSource {
  public:
   ~SdlVideo() override;
@@ -44,6 +49,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   void Unlock() override;
   Access Present(const Rect& source, const Rect& picture) override;
   void Restore() override;
+  bool ToggleFullScreen() override;
+  bool OutputSize(int32_t& width, int32_t& height) override;
+  void SetPictureFilter(PictureFilter filter) override { filter_ = filter; }
 
   // EventSource (sdl_events.cpp). A frame that presented nothing (the program is not active) is held here to the
   // display's rate instead of spinning.
@@ -61,6 +69,11 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool MakeRenderer();
   bool MakeWorkTexture();
   void ForgetRenderer();
+  // Sharp, the columns: from stretched to to's width in the sharp texture; false when there is no copy of the
+  // picture, the renderer cannot make the texture, or the picture is narrower or lower than its source. Then the
+  // rows, onto the output at to.
+  bool SharpColumns(const SDL_Rect& from, const SDL_Rect& to);
+  bool SharpRows(const SDL_Rect& to);
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -71,8 +84,11 @@ class SdlVideo : public VideoDevice, public EventSource {
   SDL_Window* window_ = nullptr;
   SDL_Window* orphan_ = nullptr;  // a window another program destroyed: kept only to give the display mode back
   uint64_t systemId_ = 0;         // the window system's own id of the window (X11), 0 when unknown
-  bool fullScreen_ = false;
+  bool fullScreen_ = false;        // in the display mode full screen started with
+  bool desktopFullScreen_ = false;  // switched to the desktop's full screen
   SDL_DisplayMode fullScreenMode_ = {};
+  int32_t windowWidth_ = 0;  // the size the window takes when switched out of full screen
+  int32_t windowHeight_ = 0;
   int32_t cursorCount_ = 0;
   // The Wayland compositor offers no seat: until SDL's video starts elsewhere, SDL would put a message box there
   // (through zenity), where nobody can see or answer it.
@@ -80,6 +96,14 @@ class SdlVideo : public VideoDevice, public EventSource {
 
   sdlbackend::RendererPtr renderer_;
   sdlbackend::TexturePtr work_;
+  PictureFilter filter_ = PictureFilter::kNearest;
+  std::vector<uint32_t> sharpSource_;  // the picture as last unlocked, 32-bit, for kSharp
+  sdlbackend::TexturePtr sharp_;       // the picture stretched to its width
+  int32_t sharpWidth_ = 0;
+  int32_t sharpHeight_ = 0;
+  std::vector<sdlbackend::Straddle> sharpColumns_;  // every column: its first source column, and alpha to the next
+  std::vector<sdlbackend::Straddle> sharpRows_;
+  int32_t sharpRowsFor_ = 0;  // the picture height sharpRows_ was worked out for
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

@@ -1,10 +1,12 @@
 // The SDL video device's set-up: starting the video, the display's modes, the show window full screen or windowed,
 // the cursor, message boxes, and giving it all up.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/screen.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -117,11 +119,15 @@ SDL_Window* SdlVideo::NewWindow(const ShowWindowSpec& shown, Uint32 flags) {
   if (!created_) return nullptr;
   ForgetRenderer();
   if (window_ != nullptr) SDL_DestroyWindow(window_);
-  // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again.
+  // A window made for GL from the start, so that the accelerated renderer does not make SDL build it again. On a
+  // high-density display the renderer draws in real pixels; the host sizes the picture from OutputSize.
   if (probe_.WantsGlWindow()) flags |= SDL_WINDOW_OPENGL;
+  flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+  windowWidth_ = shown.width;
+  windowHeight_ = shown.height;
+  desktopFullScreen_ = false;
   window_ = SDL_CreateWindow(shown.title != nullptr ? shown.title : "", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             shown.width, shown.height,
-                             flags | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+                             shown.width, shown.height, flags | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
     std::fprintf(stderr, "vesk: the show window cannot be created: %s\n", SDL_GetError());
     return nullptr;
@@ -163,7 +169,14 @@ bool SdlVideo::MakeRenderer() {
   sdlbackend::TraceOutputSize(window_, renderer_.get());
   SDL_DisplayMode desktop;
   const bool known = fullScreen_ || SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0;
-  pacer_.SetRefreshRate(fullScreen_ ? fullScreenMode_.refresh_rate : known ? desktop.refresh_rate : 0);
+  const int32_t rate = fullScreen_ ? fullScreenMode_.refresh_rate : known ? desktop.refresh_rate : 0;
+  const int32_t blanks = BlanksPerPresentAt(rate);
+  pacer_.SetRefreshRate(rate, blanks);
+  if (sdlbackend::TraceEnabled()) {
+    char line[64];
+    std::snprintf(line, sizeof line, "present-interval %d blanks at %d Hz", blanks, rate);
+    sdlbackend::Trace(line);
+  }
   return true;
 }
 
@@ -175,9 +188,11 @@ bool SdlVideo::MakeWorkTexture() {
   return true;
 }
 
-// The texture goes before the renderer that made it.
+// The textures go before the renderer that made them.
 void SdlVideo::ForgetRenderer() {
   work_.reset();
+  sharp_.reset();
+  sharpWidth_ = sharpHeight_ = sharpRowsFor_ = 0;
   renderer_.reset();
   locked_ = nullptr;
   lost_ = true;
@@ -208,9 +223,10 @@ VideoStatus SdlVideo::OpenWindowed(const ShowWindowSpec& window) {
   if (SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) != 0 || !MakeRenderer()) {
     return VideoStatus::Failed(VideoStep::kPrimarySurface);
   }
-  // A renderer draws only inside its own window, which is all a clipper bound to the show window asks.
-  workWidth_ = window.width;
-  workHeight_ = window.height;
+  // A renderer draws only inside its own window, which is all a clipper bound to the show window asks. A window
+  // smaller than the picture still gets a work surface the picture fits in.
+  workWidth_ = std::max<int32_t>(window.width, kScreenWidth);
+  workHeight_ = std::max<int32_t>(window.height, kScreenHeight);
   workLayout_ = sdlbackend::DescribeFormat(desktop.format);
   if (!MakeWorkTexture()) return VideoStatus::Failed(VideoStep::kWorkSurface);
   lost_ = false;
@@ -240,12 +256,37 @@ void SdlVideo::Release() {
   if (fullScreen_ && window_ != nullptr) {
     SDL_SetWindowFullscreen(window_, 0);
     SDL_HideWindow(window_);
+  } else if (desktopFullScreen_ && window_ != nullptr) {
+    SDL_SetWindowFullscreen(window_, 0);
   } else if (fullScreen_ && orphan_ != nullptr) {
     SDL_SetWindowFullscreen(orphan_, 0);
   }
-  fullScreen_ = false;
+  fullScreen_ = desktopFullScreen_ = false;
   created_ = false;
   workWidth_ = workHeight_ = 0;
+}
+
+bool SdlVideo::ToggleFullScreen() {
+  if (window_ == nullptr || !created_) return false;
+  if (!fullScreen_ && !desktopFullScreen_) {
+    if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+    desktopFullScreen_ = true;
+    sdlbackend::Trace("full-screen-desktop");
+    return true;
+  }
+  // A start in the desktop's own mode asked the window manager for full screen behind SDL's back; passing through
+  // SDL's full screen makes SDL take that state away again as it leaves.
+  if (fullScreen_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) == 0) {
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+  // Out of the mode full screen started in, the window is framed and of the mode's size.
+  SDL_SetWindowBordered(window_, SDL_TRUE);
+  SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  fullScreen_ = desktopFullScreen_ = false;
+  sdlbackend::Trace("windowed");
+  return true;
 }
 
 void SdlVideo::MessageBox(const char* text, const char* caption, bool ownedByShowWindow) {

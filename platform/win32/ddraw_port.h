@@ -102,6 +102,11 @@ class DirectDrawPort {
   virtual Result Lock(Surface* surface, Description* description, uint32_t flags) = 0;
   virtual Result Unlock(Surface* surface) = 0;
   virtual Result WaitForVerticalBlank(DirectDraw* object, uint32_t flags) = 0;
+  // The display's refresh rate in hertz (GetMonitorFrequency); 0 when the driver does not say.
+  virtual uint32_t MonitorFrequency(DirectDraw* object) {
+    (void)object;
+    return 0;
+  }
   virtual Result Blt(Surface* destination, const Rect& to, Surface* source, const Rect& from, uint32_t flags) = 0;
   virtual Result Restore(Surface* surface) = 0;
   virtual void Release(Clipper* clipper) = 0;

@@ -139,7 +139,11 @@ Access DirectDrawVideo::Present(const Rect& source, const Rect& picture) {
     const Point bottomRight = port_.ClientToScreen(window_, {picture.right, picture.bottom});
     to = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
   }
-  port_.WaitForVerticalBlank(object_, kWaitBlankBegin);
+  if (blanksPerPresent_ == 0) {
+    blanksPerPresent_ = BlanksPerPresentAt(static_cast<int32_t>(port_.MonitorFrequency(object_)));
+  }
+  // A display faster than the present cap shows each picture for several blanks.
+  for (int32_t blank = 0; blank < blanksPerPresent_; ++blank) port_.WaitForVerticalBlank(object_, kWaitBlankBegin);
   const Result result = port_.Blt(primary_, to, work_, source, kBltWait);
   if (result == kWasStillDrawing) return Access::kBusy;
   if (result == kSurfaceLost) return Access::kLost;
@@ -156,6 +160,7 @@ void DirectDrawVideo::Release() {
   if (work_ != nullptr) port_.Release(std::exchange(work_, nullptr));
   if (primary_ != nullptr) port_.Release(std::exchange(primary_, nullptr));
   port_.Release(std::exchange(object_, nullptr));
+  blanksPerPresent_ = 0;
 }
 
 void DirectDrawVideo::MessageBox(const char* text, const char* caption, bool ownedByShowWindow) {

@@ -35,6 +35,7 @@ class DirectDrawVideo : public VideoDevice {
   Surface* work_ = nullptr;  // full screen: the primary's back buffer
   Clipper* clipper_ = nullptr;
   bool windowed_ = false;
+  int32_t blanksPerPresent_ = 0;  // worked out at the first present after set-up
   Description setup_;  // as the last surface set-up left it; every lock starts from a copy
 };
 

@@ -168,6 +168,11 @@ Result NativePort::WaitForVerticalBlank(DirectDraw* object, uint32_t flags) {
   return Of(Native(object)->WaitForVerticalBlank(flags, nullptr));
 }
 
+uint32_t NativePort::MonitorFrequency(DirectDraw* object) {
+  DWORD hertz = 0;
+  return Native(object)->GetMonitorFrequency(&hertz) == DD_OK ? static_cast<uint32_t>(hertz) : 0;
+}
+
 Result NativePort::Blt(Surface* destination, const Rect& to, Surface* source, const Rect& from, uint32_t flags) {
   RECT nativeTo = Native(to);
   RECT nativeFrom = Native(from);

@@ -34,6 +34,7 @@ class NativePort : public DirectDrawPort, public EventSource {
   Result Lock(Surface* surface, Description* description, uint32_t flags) override;
   Result Unlock(Surface* surface) override;
   Result WaitForVerticalBlank(DirectDraw* object, uint32_t flags) override;
+  uint32_t MonitorFrequency(DirectDraw* object) override;
   Result Blt(Surface* destination, const Rect& to, Surface* source, const Rect& from, uint32_t flags) override;
   Result Restore(Surface* surface) override;
   void Release(Clipper* clipper) override;

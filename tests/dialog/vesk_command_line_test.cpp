@@ -50,6 +50,22 @@ TEST(VeskCommandLine, EachOptionSetsItsChoice) {
   EXPECT_EQ(parsed.line.preset.mode->depth, 16);
 }
 
+TEST(VeskCommandLine, ScaleIsSharpAndPresentsAreCappedAt75UnlessToldOtherwise) {
+  const Parsed defaults = Parse({});
+  EXPECT_EQ(defaults.line.scale, PictureScale::kSharp);
+  EXPECT_EQ(defaults.line.maxFps, 75);
+  const std::pair<const char*, PictureScale> scales[] = {
+      {"sharp", PictureScale::kSharp}, {"nearest", PictureScale::kNearest}, {"integer", PictureScale::kInteger}};
+  for (const auto& [name, scale] : scales) EXPECT_EQ(Parse({"--scale", name}).line.scale, scale) << name;
+  EXPECT_EQ(Parse({"--max-fps", "0"}).line.maxFps, 0);
+  EXPECT_EQ(Parse({"--max-fps", "144"}).line.maxFps, 144);
+  for (const char* bad : {"--scale=blurry", "--max-fps=-1", "--max-fps=fast"}) EXPECT_EQ(Parse({bad}).status, 2) << bad;
+  const std::string help = Parse({"--help"}).text;
+  for (const char* part : {"--scale", "sharp|nearest|integer", "--max-fps"}) {
+    EXPECT_NE(help.find(part), std::string::npos) << part;
+  }
+}
+
 TEST(VeskCommandLine, HelpNamesEveryOptionAndTheExitStatuses) {
   const Parsed parsed = Parse({"--help"});
   EXPECT_EQ(parsed.status, 0);

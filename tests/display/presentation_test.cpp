@@ -134,6 +134,27 @@ TEST_F(Presentation, TheFourThreeShapeCentresThePictureBetweenBlackBars) {
   EXPECT_EQ(fake.calls.back(), "Present 80,0,720,480");
 }
 
+TEST(PictureScaling, IntegerTakesFiveBySixBlocksWhereTheyFitElseTheLargestWholeMultipleCentred) {
+  const auto rect = [](int32_t w, int32_t h) {
+    const platform::Rect r = PictureRect(PictureShape::kFourThree, w, h, PictureScale::kInteger);
+    return std::vector<int32_t>{r.left, r.top, r.right, r.bottom};
+  };
+  EXPECT_EQ(rect(1600, 1200), (std::vector<int32_t>{0, 0, 1600, 1200}));
+  // 1080 rows hold no 1200-row block: five times over, 1600 x 1000.
+  EXPECT_EQ(rect(1920, 1080), (std::vector<int32_t>{160, 40, 1760, 1040}));
+  // One block fits in 4K; blocks win over ten times 320 x 200.
+  EXPECT_EQ(rect(3840, 2160), (std::vector<int32_t>{1120, 480, 2720, 1680}));
+  EXPECT_EQ(rect(3200, 2400), (std::vector<int32_t>{0, 0, 3200, 2400}));
+  EXPECT_EQ(rect(640, 480), (std::vector<int32_t>{0, 40, 640, 440}));
+  EXPECT_EQ(rect(959, 599), (std::vector<int32_t>{159, 99, 799, 499}));
+  // Too small for even one: shaped as the others.
+  EXPECT_EQ(rect(200, 100), (std::vector<int32_t>{33, 0, 166, 100}));
+  // Only sharp asks the device to filter.
+  EXPECT_EQ(FilterFor(PictureScale::kSharp), platform::PictureFilter::kSharp);
+  EXPECT_EQ(FilterFor(PictureScale::kInteger), platform::PictureFilter::kNearest);
+  EXPECT_EQ(FilterFor(PictureScale::kNearest), platform::PictureFilter::kNearest);
+}
+
 TEST(DisplaySetup, EachStepHasItsMessageAndOnlyFullScreenHidesTheCursorAndDestroysTheWindow) {
   using platform::VideoStep;
   const std::pair<VideoStep, std::string> texts[] = {

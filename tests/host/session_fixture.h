@@ -111,6 +111,7 @@ class SessionTest : public ::testing::Test {
         Platform{fake.Video(), fake.Events(), fake.Ticker(), fake.Music()});
     session->SetObserver(observer);
     session->SetScreenshotTaker(screenshots);
+    session->SetPictureScale(scale);
     return session->Run(view, preset, show);
   }
   // The calls from the first one that starts with prefix on.
@@ -129,6 +130,7 @@ class SessionTest : public ::testing::Test {
   LaunchPreset preset;
   FrameObserver* observer = nullptr;
   ScreenshotTaker screenshots;
+  PictureScale scale = PictureScale::kNearest;
   std::unique_ptr<HostSession> session;
 };
 

@@ -66,6 +66,57 @@ TEST_F(StartUp, APresetModeSkipsOrPresetsTheDialogAndOneNotOfferedEndsWithStatus
   EXPECT_EQ(fake.Count("OpenDevice"), 0);
 }
 
+TEST_F(StartUp, AWindowTakesAnySizeThatFitsTheDesktopAndOneTooLargeEndsWithStatusTwo) {
+  // A display that offers only its own mode.
+  const auto onlyItsOwn = [this] { fake.SetModes({Mode(1024, 768, 32), {Mode(1024, 768, 32)}}); };
+  const std::string window = "OpenWindowed " + std::string(kWindowedTitle) + " ";
+  onlyItsOwn();
+  preset.mode = ModeRequest{640, 480, 0};
+  preset.windowed = preset.skipDialog = true;
+  script.presents = 1;
+  scale = PictureScale::kInteger;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(fake.Count(window + "640x480"), 1);
+  // Twice the picture fits in 640 x 480: 640 x 400, 40 rows of black above and below.
+  EXPECT_EQ(fake.Count("Present 0,40,640,440"), 2);
+
+  // The dialog keeps the size while its window box stays ticked on the line it preset.
+  for (const bool windowed : {true, false}) {
+    SetUp();
+    fake.calls.clear();
+    onlyItsOwn();
+    preset = {};
+    preset.mode = ModeRequest{640, 480, 0};
+    preset.windowed = true;
+    view.windowed = windowed;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(fake.Count(window + "640x480"), windowed ? 1 : 0);
+    EXPECT_EQ(fake.Count("OpenFullScreen Test 1024x768x32"), windowed ? 0 : 1);
+  }
+
+  SetUp();
+  fake.calls.clear();
+  onlyItsOwn();
+  preset = {};
+  preset.mode = ModeRequest{1280, 1024, 0};
+  preset.windowed = true;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Run(), kStatusBadPreset);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("a 1280x1024 window does not fit on the 1024x768 desktop"),
+            std::string::npos);
+  EXPECT_EQ(fake.Count("OpenDevice"), 0);
+
+  // Full screen still takes only what the display offers.
+  SetUp();
+  onlyItsOwn();
+  preset = {};
+  preset.mode = ModeRequest{640, 480, 0};
+  preset.skipDialog = true;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Run(), kStatusBadPreset);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("does not offer 640x480"), std::string::npos);
+}
+
 TEST_F(StartUp, NosoundSilencesTheMusicAfterStartingIt) {
   view.nosound = true;
   EXPECT_EQ(Run(), 0);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/video.h"
+
 namespace {
 
 using sdlbackend::FramePacer;
@@ -80,6 +82,35 @@ TEST(SdlFramePacer, FramesThatPresentNothingStillKeepToTheRate) {
   EXPECT_EQ(pacer.WaitWithoutPresent(At(milliseconds(1000))), FramePacer::Duration::zero());
   EXPECT_EQ(pacer.WaitWithoutPresent(At(milliseconds(1001))), kPeriod - milliseconds(1));
   EXPECT_FALSE(pacer.Pacing());
+}
+
+TEST(SdlFramePacer, PresentsCappedToEveryOtherBlankOfA144HertzDisplayLandOnEveryOtherBlank) {
+  using std::chrono::microseconds;
+  const auto refresh = std::chrono::duration_cast<FramePacer::Duration>(std::chrono::nanoseconds(1'000'000'000 / 144));
+  // A renderer that waits for the display: after a present returns on a blank, the next waits until half a refresh
+  // before the blank after next, so that its own wait ends on that one.
+  FramePacer waiting;
+  waiting.SetRefreshRate(144, platform::BlanksPerPresent(144, 75));
+  EXPECT_EQ(waiting.Period(), refresh * 2);
+  const FramePacer::TimePoint blank = At(milliseconds(1000));
+  waiting.Presented(blank);
+  EXPECT_EQ(waiting.WaitBeforePresent(blank + microseconds(500)), refresh * 3 / 2 - microseconds(500));
+  EXPECT_EQ(waiting.WaitBeforePresent(blank + refresh * 2), FramePacer::Duration::zero());
+  // One that never waits is paced on a grid of two refreshes: at most 72 presents a second.
+  FramePacer immediate;
+  immediate.SetRefreshRate(144, 2);
+  FramePacer::TimePoint now = blank;
+  for (int i = 0; i < 40; ++i) {
+    now += immediate.WaitBeforePresent(now);
+    immediate.Presented(now);
+  }
+  ASSERT_TRUE(immediate.Pacing());
+  const FramePacer::TimePoint start = now;
+  for (int i = 0; i < 72; ++i) {
+    now += immediate.WaitBeforePresent(now);
+    immediate.Presented(now);
+  }
+  EXPECT_GE(now - start, std::chrono::seconds(1) - refresh);
 }
 
 }  // namespace

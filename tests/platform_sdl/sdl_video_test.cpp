@@ -112,6 +112,26 @@ TEST_F(SdlVideoTest, TheWorkSurfaceLocksPacksAndPresents) {
   EXPECT_EQ(PresentOnce(), Access::kOk);
 }
 
+TEST_F(SdlVideoTest, TheFullScreenSwitchTakesTheDesktopAndGivesTheWindowBackWhileTheShowPresents) {
+  int32_t width = 0, height = 0;
+  EXPECT_FALSE(video_.ToggleFullScreen());  // no window yet
+  OpenWindowed();
+  ASSERT_TRUE(video_.OutputSize(width, height));
+  EXPECT_EQ(width * 1000 + height, 640 * 1000 + 400);
+  platform::VideoMode desktop;
+  ASSERT_TRUE(video_.CurrentMode(desktop).ok());
+  ASSERT_TRUE(video_.ToggleFullScreen());
+  video_.DispatchPending();
+  EXPECT_EQ(video_.Present({0, 0, 320, 200}, {0, 0, desktop.width, desktop.height}), Access::kOk);
+  ASSERT_TRUE(video_.OutputSize(width, height));
+  EXPECT_EQ(width * 1000 + height, desktop.width * 1000 + desktop.height);
+  ASSERT_TRUE(video_.ToggleFullScreen());
+  video_.DispatchPending();
+  EXPECT_EQ(PresentOnce(), Access::kOk);
+  ASSERT_TRUE(video_.OutputSize(width, height));
+  EXPECT_EQ(width * 1000 + height, 640 * 1000 + 400);
+}
+
 TEST_F(SdlVideoTest, FailuresNameTheirStep) {
   platform::SdlVideo uncreated;
   const platform::VideoStatus early = uncreated.OpenWindowed({"Early", 64, 64});
