@@ -50,25 +50,62 @@ void BuildFinalPalette() {
 
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-// Random's step, kept in a register through the light's inner loop: the same generator and the
-// same calls in the same order, without a call per covered pixel. Two steps at once are one step
-// of multiplier a^2 and increment c (a + 1), so a pair of draws need not wait for each other.
-constexpr uint32_t kRandomMultiplier = 129;
-constexpr uint32_t kRandomIncrement = 907633385;
-constexpr uint32_t kRandomMultiplier2 = kRandomMultiplier * kRandomMultiplier;
-constexpr uint32_t kRandomIncrement2 = kRandomIncrement * (kRandomMultiplier + 1);
-constexpr uint32_t kRandomMultiplier3 = kRandomMultiplier2 * kRandomMultiplier;
-constexpr uint32_t kRandomIncrement3 = kRandomIncrement2 * kRandomMultiplier + kRandomIncrement;
-constexpr uint32_t kRandomMultiplier4 = kRandomMultiplier2 * kRandomMultiplier2;
-constexpr uint32_t kRandomIncrement4 = kRandomIncrement2 * kRandomMultiplier2 + kRandomIncrement2;
+// Random's step taken n times at once: s -> s * multiplier[n] + increment[n]. With these the light
+// draws a row's numbers before it knows where the covered pixels are, and no draw waits on the
+// one before it.
 constexpr uint16_t kLightDraw = 300;
+constexpr int kLightChunk = 16;  // pixels the light decides at once
+constexpr int kMaxLitWidth = 256;
+struct RandomJumps {
+  uint32_t multiplier[kMaxLitWidth + kLightChunk + 1];
+  uint32_t increment[kMaxLitWidth + kLightChunk + 1];
+};
+constexpr RandomJumps MakeRandomJumps() {
+  RandomJumps j{};
+  j.multiplier[0] = 1;
+  j.increment[0] = 0;
+  for (int n = 1; n <= kMaxLitWidth + kLightChunk; ++n) {
+    j.multiplier[n] = j.multiplier[n - 1] * 129u;
+    j.increment[n] = j.increment[n - 1] * 129u + 907633385u;
+  }
+  return j;
+}
+constexpr RandomJumps kJumps = MakeRandomJumps();
 
-// One covered pixel under the spot with the generator state that its Random(300) yields.
-inline void LightPixel(uint8_t* out, int spot, int depth, uint32_t seed) {
-  const int draw = static_cast<int>((seed >> 16) % kLightDraw);
-  const int v = 4 * (spot + depth) + draw - 500;
-  const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
-  *out = v >= 775 ? lit : *out;
+// One row of the light over w pixels (up to kMaxLitWidth): depth and out are copies padded to whole
+// chunks, depth with zeros. The k-th covered pixel takes Random(300) from the k-th step after seed.
+void LightRow(const uint8_t* depth, const uint8_t* spot, uint8_t* out, int w, uint32_t& seed) {
+  int covered = 0;
+  for (int x = 0; x < w; ++x) covered += depth[x] != 0;
+  if (covered == 0) return;
+  // One more draw than covered pixels: an uncovered lane past the last covered one reads it.
+  alignas(16) uint16_t draws[kMaxLitWidth + kLightChunk];
+  for (int k = 0; k <= covered; k += kLightChunk) {
+    const uint32_t base = seed * kJumps.multiplier[k] + kJumps.increment[k];
+    for (int j = 0; j < kLightChunk; ++j) {
+      const uint32_t s = base * kJumps.multiplier[j + 1] + kJumps.increment[j + 1];
+      draws[k + j] = static_cast<uint16_t>(static_cast<uint16_t>(s >> 16) % kLightDraw);
+    }
+  }
+  seed = seed * kJumps.multiplier[covered] + kJumps.increment[covered];
+  int k = 0;
+  for (int c = 0; c < w; c += kLightChunk) {
+    const uint8_t* d = depth + c;
+    uint64_t halves[2];
+    std::memcpy(halves, d, sizeof halves);
+    if ((halves[0] | halves[1]) == 0) continue;
+    alignas(16) uint16_t mine[kLightChunk];
+    for (int i = 0; i < kLightChunk; ++i) {
+      mine[i] = draws[k];
+      k += d[i] != 0;
+    }
+    // Light values run from -500 to 1839, so 16 bits hold them.
+    for (int i = 0; i < kLightChunk; ++i) {
+      const auto v = static_cast<int16_t>(4 * (spot[c + i] + d[i]) + mine[i] - 500);
+      const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+      out[c + i] = (d[i] != 0) & (v >= 775) ? lit : out[c + i];
+    }
+  }
 }
 
 // Four Blur4 passes over rows 1..198 of the plane as one wavefront. Pass k + 1 may blur a row as
@@ -203,48 +240,17 @@ void LightLogo() {
   const int x1 = SpotX + kSpotHalf > kW ? kW : SpotX + kSpotHalf;
   const int y0 = kSpotRow - kSpotHalf < 0 ? 0 : kSpotRow - kSpotHalf;
   const int y1 = kSpotRow + kSpotHalf > kLitRowsEnd ? kLitRowsEnd : kSpotRow + kSpotHalf;
+  const int w = x1 - x0;
   uint32_t seed = RandomSeed;
+  alignas(16) uint8_t depth[kMaxLitWidth + kLightChunk] = {};
+  alignas(16) uint8_t out[kMaxLitWidth + kLightChunk] = {};
   for (int y = y0; y < y1; ++y) {
-    const uint8_t* depth = DepthPlane + y * kW;
-    uint8_t* out = FinalPlane + y * kW;
-    const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX;
-    int x = x0;
-    while (x < x1) {
-      // Most of the spot's square is uncovered: step over 8 empty depth bytes at a time.
-      for (;;) {
-        uint64_t eight = 1;
-        if (x + 8 <= x1) std::memcpy(&eight, depth + x, sizeof eight);
-        if (eight != 0) break;
-        x += 8;
-      }
-      while (x < x1 && depth[x] == 0) ++x;
-      int end = x;
-      while (end < x1 && depth[end] != 0) ++end;
-      // The generator's next four states all come from this one, so the four pixels do not wait on each other.
-      for (; x + 4 <= end; x += 4) {
-        const uint32_t s1 = seed * kRandomMultiplier + kRandomIncrement;
-        const uint32_t s2 = seed * kRandomMultiplier2 + kRandomIncrement2;
-        const uint32_t s3 = seed * kRandomMultiplier3 + kRandomIncrement3;
-        const uint32_t s4 = seed * kRandomMultiplier4 + kRandomIncrement4;
-        LightPixel(out + x, spot[x], depth[x], s1);
-        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], s2);
-        LightPixel(out + x + 2, spot[x + 2], depth[x + 2], s3);
-        LightPixel(out + x + 3, spot[x + 3], depth[x + 3], s4);
-        seed = s4;
-      }
-      for (; x + 2 <= end; x += 2) {
-        const uint32_t first = seed * kRandomMultiplier + kRandomIncrement;
-        const uint32_t second = seed * kRandomMultiplier2 + kRandomIncrement2;
-        LightPixel(out + x, spot[x], depth[x], first);
-        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], second);
-        seed = second;
-      }
-      if (x < end) {
-        seed = seed * kRandomMultiplier + kRandomIncrement;
-        LightPixel(out + x, spot[x], depth[x], seed);
-        ++x;
-      }
-    }
+    std::memcpy(depth, DepthPlane + y * kW + x0, static_cast<size_t>(w));
+    std::memcpy(out, FinalPlane + y * kW + x0, static_cast<size_t>(w));
+    // The spot's table row runs on into the next, so a padded chunk's reads stay inside it.
+    const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX + x0;
+    LightRow(depth, spot, out, w, seed);
+    std::memcpy(FinalPlane + y * kW + x0, out, static_cast<size_t>(w));
   }
   RandomSeed = seed;
 }
