@@ -130,23 +130,30 @@ void BlurBand(uint8_t* plane, int firstNonZeroRow, int lastNonZeroRow) {
     from[k] = std::max(kFirstRow, firstNonZeroRow - 1 - k);
     to[k] = std::min(kLastRow, lastNonZeroRow + kDownwardReach * (k + 1));
   }
-  alignas(16) uint16_t partial[kPasses][kW];
   unsigned left[kPasses] = {};
   for (int step = from[0]; step <= to[kPasses - 1] + kLag * (kPasses - 1); ++step) {
+    // The passes with a row at this step, in order; their rows are two apart, so none is
+    // another's neighbour.
     uint8_t* rows[kPasses];
+    unsigned lefts[kPasses];
+    int active[kPasses];
+    int n = 0;
     for (int k = 0; k < kPasses; ++k) {
       const int row = step - kLag * k;
-      rows[k] = row >= from[k] && row <= to[k] ? plane + row * kW : nullptr;
-      if (!rows[k]) continue;
-      const uint8_t* p = rows[k];
-      if (row == from[k]) left[k] = p[-1];  // the last byte of the (unchanged) row above
-      for (int x = 0; x < kW; ++x) {
-        partial[k][x] = static_cast<uint16_t>(p[x + 1] + p[x + kW] + p[x - kW]);
-      }
+      if (row < from[k] || row > to[k]) continue;
+      rows[n] = plane + row * kW;
+      if (row == from[k]) left[k] = rows[n][-1];  // the last byte of the (unchanged) row above
+      lefts[n] = left[k];
+      active[n++] = k;
     }
-    for (int k = 0; k < kPasses; ++k) {
-      if (rows[k]) BlurRowChain(partial[k], rows[k], left[k]);
+    switch (n) {
+      case 1: BlurRows<1>(rows, lefts); break;
+      case 2: BlurRows<2>(rows, lefts); break;
+      case 3: BlurRows<3>(rows, lefts); break;
+      case 4: BlurRows<4>(rows, lefts); break;
+      default: break;
     }
+    for (int i = 0; i < n; ++i) left[active[i]] = lefts[i];
   }
 }
 
