@@ -51,20 +51,19 @@ void BuildFinalPalette() {
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 // Random's step taken n times at once: s -> s * multiplier[n] + increment[n]. With these the light
-// draws a row's numbers before it knows where the covered pixels are, and no draw waits on the
+// forms a chunk's draws before it knows which of its pixels are covered, and no draw waits on the
 // one before it.
 constexpr uint16_t kLightDraw = 300;
 constexpr int kLightChunk = 16;  // pixels the light decides at once
-constexpr int kMaxLitWidth = 256;
 struct RandomJumps {
-  uint32_t multiplier[kMaxLitWidth + kLightChunk + 1];
-  uint32_t increment[kMaxLitWidth + kLightChunk + 1];
+  uint32_t multiplier[kLightChunk + 1];
+  uint32_t increment[kLightChunk + 1];
 };
 constexpr RandomJumps MakeRandomJumps() {
   RandomJumps j{};
   j.multiplier[0] = 1;
   j.increment[0] = 0;
-  for (int n = 1; n <= kMaxLitWidth + kLightChunk; ++n) {
+  for (int n = 1; n <= kLightChunk; ++n) {
     j.multiplier[n] = j.multiplier[n - 1] * 129u;
     j.increment[n] = j.increment[n - 1] * 129u + 907633385u;
   }
@@ -72,39 +71,29 @@ constexpr RandomJumps MakeRandomJumps() {
 }
 constexpr RandomJumps kJumps = MakeRandomJumps();
 
-// One row of the light over w pixels (up to kMaxLitWidth): depth and out are copies padded to whole
-// chunks, depth with zeros. The k-th covered pixel takes Random(300) from the k-th step after seed.
-void LightRow(const uint8_t* depth, const uint8_t* spot, uint8_t* out, int w, uint32_t& seed) {
-  int covered = 0;
-  for (int x = 0; x < w; ++x) covered += depth[x] != 0;
-  if (covered == 0) return;
-  // One more draw than covered pixels: an uncovered lane past the last covered one reads it.
-  alignas(16) uint16_t draws[kMaxLitWidth + kLightChunk];
-  for (int k = 0; k <= covered; k += kLightChunk) {
-    const uint32_t base = seed * kJumps.multiplier[k] + kJumps.increment[k];
-    for (int j = 0; j < kLightChunk; ++j) {
-      const uint32_t s = base * kJumps.multiplier[j + 1] + kJumps.increment[j + 1];
-      draws[k + j] = static_cast<uint16_t>(static_cast<uint16_t>(s >> 16) % kLightDraw);
-    }
+// Sixteen pixels of the light, left to right: the k-th covered one takes Random(300) from the
+// k-th step after seed, and seed moves on by the number covered.
+inline void LightChunk(const uint8_t* depth, const uint8_t* spot, uint8_t* out, uint32_t& seed) {
+  uint64_t halves[2];
+  std::memcpy(halves, depth, sizeof halves);
+  if ((halves[0] | halves[1]) == 0) return;
+  alignas(16) uint16_t draws[kLightChunk];
+  for (int j = 0; j < kLightChunk; ++j) {
+    const uint32_t s = seed * kJumps.multiplier[j + 1] + kJumps.increment[j + 1];
+    draws[j] = static_cast<uint16_t>(static_cast<uint16_t>(s >> 16) % kLightDraw);
   }
-  seed = seed * kJumps.multiplier[covered] + kJumps.increment[covered];
+  alignas(16) uint16_t mine[kLightChunk];
   int k = 0;
-  for (int c = 0; c < w; c += kLightChunk) {
-    const uint8_t* d = depth + c;
-    uint64_t halves[2];
-    std::memcpy(halves, d, sizeof halves);
-    if ((halves[0] | halves[1]) == 0) continue;
-    alignas(16) uint16_t mine[kLightChunk];
-    for (int i = 0; i < kLightChunk; ++i) {
-      mine[i] = draws[k];
-      k += d[i] != 0;
-    }
-    // Light values run from -500 to 1839, so 16 bits hold them.
-    for (int i = 0; i < kLightChunk; ++i) {
-      const auto v = static_cast<int16_t>(4 * (spot[c + i] + d[i]) + mine[i] - 500);
-      const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
-      out[c + i] = (d[i] != 0) & (v >= 775) ? lit : out[c + i];
-    }
+  for (int i = 0; i < kLightChunk; ++i) {
+    mine[i] = draws[k];
+    k += depth[i] != 0;
+  }
+  seed = seed * kJumps.multiplier[k] + kJumps.increment[k];
+  // Light values run from -500 to 1839, so 16 bits hold them.
+  for (int i = 0; i < kLightChunk; ++i) {
+    const auto v = static_cast<int16_t>(4 * (spot[i] + depth[i]) + mine[i] - 500);
+    const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+    out[i] = (depth[i] != 0) & (v >= 775) ? lit : out[i];
   }
 }
 
@@ -249,15 +238,23 @@ void LightLogo() {
   const int y1 = kSpotRow + kSpotHalf > kLitRowsEnd ? kLitRowsEnd : kSpotRow + kSpotHalf;
   const int w = x1 - x0;
   uint32_t seed = RandomSeed;
-  alignas(16) uint8_t depth[kMaxLitWidth + kLightChunk] = {};
-  alignas(16) uint8_t out[kMaxLitWidth + kLightChunk] = {};
   for (int y = y0; y < y1; ++y) {
-    std::memcpy(depth, DepthPlane + y * kW + x0, static_cast<size_t>(w));
-    std::memcpy(out, FinalPlane + y * kW + x0, static_cast<size_t>(w));
-    // The spot's table row runs on into the next, so a padded chunk's reads stay inside it.
+    const uint8_t* depth = DepthPlane + y * kW + x0;
+    uint8_t* out = FinalPlane + y * kW + x0;
+    // The spot's table row runs on into the next, so a last chunk's reads stay inside it.
     const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX + x0;
-    LightRow(depth, spot, out, w, seed);
-    std::memcpy(FinalPlane + y * kW + x0, out, static_cast<size_t>(w));
+    int c = 0;
+    for (; c + kLightChunk <= w; c += kLightChunk) LightChunk(depth + c, spot + c, out + c, seed);
+    if (c < w) {
+      // The last few pixels in padded copies, uncovered past the square's edge.
+      const auto rest = static_cast<size_t>(w - c);
+      alignas(16) uint8_t restDepth[kLightChunk] = {};
+      alignas(16) uint8_t restOut[kLightChunk] = {};
+      std::memcpy(restDepth, depth + c, rest);
+      std::memcpy(restOut, out + c, rest);
+      LightChunk(restDepth, spot + c, restOut, seed);
+      std::memcpy(out + c, restOut, rest);
+    }
   }
   RandomSeed = seed;
 }
