@@ -4,10 +4,11 @@
 // and upper neighbours (at most 765) and out[-1] is the incoming left value. Because
 // floor((a + floor(b / 4)) / 4) = floor((4a + b) / 16), every pixel of a block of four follows
 // from the block's incoming left value l alone:
-//   out[i + k] = (partial[i] + 4 partial[i + 1] + ... + 4^k partial[i + k] + l) >> (2k + 2).
-// Scaled by 4^(3 - k) each of these sums fits 16 bits (at most 65280), so the sums and outputs are
-// vector work and only one add and shift per block remains serial. Several rows are blurred at
-// once so that their serial chains overlap instead of waiting on each other.
+//   out[i + k] = (S[k] + l) >> (2k + 2), S[k] = partial[i] + 4 partial[i + 1] + ... + 4^k partial[i + k].
+// S[k] + l is at most 255 x 4^(k + 1), so it fits 16 bits and the shift is a high multiply by
+// 2^(14 - 2k): the sums and outputs are vector work and only one add and shift per block remains
+// serial. Several rows are blurred at once so that their serial chains overlap instead of waiting
+// on each other.
 #pragma once
 
 #include <cstdint>
@@ -25,15 +26,16 @@ inline void BlurRows(uint8_t* const* rows, unsigned* left) {
   constexpr int kW = kBlurRowPixels;
 #if defined(__SSE2__)
   constexpr int kBlocks = kW / 4;
-  alignas(16) uint16_t scaled[N][kW];        // 4^(3-k) x the block sum up to pixel k
+  alignas(16) uint16_t sums[N][kW];           // S[k] of each pixel's block
   alignas(16) uint16_t incoming[N][kBlocks];  // each block's incoming left value
   const __m128i zero = _mm_setzero_si128();
-  // Each 64-bit half is one block: lane k gains lane k - 1 over 4, then lanes k - 2 and k - 3 over
-  // 16, and every step divides exactly because the lanes it moves are multiples of 4 and 16.
-  auto scale = [](__m128i partial) {
-    __m128i t = _mm_slli_epi16(partial, 6);
-    t = _mm_add_epi16(t, _mm_srli_epi16(_mm_slli_epi64(t, 16), 2));
-    return _mm_add_epi16(t, _mm_srli_epi16(_mm_slli_epi64(t, 32), 4));
+  // Each 64-bit half is one block: weigh lane k by 4^k, then add lane k - 1, then lanes k - 2
+  // and k - 3.
+  const __m128i weights = _mm_set_epi16(64, 16, 4, 1, 64, 16, 4, 1);
+  auto prefix = [&weights](__m128i partial) {
+    __m128i t = _mm_mullo_epi16(partial, weights);
+    t = _mm_add_epi16(t, _mm_slli_epi64(t, 16));
+    return _mm_add_epi16(t, _mm_slli_epi64(t, 32));
   };
   for (int k = 0; k < N; ++k) {
     const uint8_t* p = rows[k];
@@ -45,8 +47,8 @@ inline void BlurRows(uint8_t* const* rows, unsigned* left) {
                                        _mm_unpacklo_epi8(above, zero));
       const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(right, zero), _mm_unpackhi_epi8(below, zero)),
                                        _mm_unpackhi_epi8(above, zero));
-      _mm_store_si128(reinterpret_cast<__m128i*>(scaled[k] + x), scale(lo));
-      _mm_store_si128(reinterpret_cast<__m128i*>(scaled[k] + x + 8), scale(hi));
+      _mm_store_si128(reinterpret_cast<__m128i*>(sums[k] + x), prefix(lo));
+      _mm_store_si128(reinterpret_cast<__m128i*>(sums[k] + x + 8), prefix(hi));
     }
   }
   unsigned l[N];
@@ -54,23 +56,23 @@ inline void BlurRows(uint8_t* const* rows, unsigned* left) {
   for (int b = 0; b < kBlocks; ++b) {
     for (int k = 0; k < N; ++k) {
       incoming[k][b] = static_cast<uint16_t>(l[k]);
-      l[k] = (scaled[k][4 * b + 3] + l[k]) >> 8;
+      l[k] = (sums[k][4 * b + 3] + l[k]) >> 8;
     }
   }
   for (int k = 0; k < N; ++k) left[k] = l[k];
-  const __m128i laneScales = _mm_set_epi16(1, 4, 16, 64, 1, 4, 16, 64);
+  const __m128i shifts = _mm_set_epi16(1 << 8, 1 << 10, 1 << 12, 1 << 14, 1 << 8, 1 << 10, 1 << 12, 1 << 14);
   for (int k = 0; k < N; ++k) {
     uint8_t* out = rows[k];
     for (int x = 0; x < kW; x += 16) {
       // Four blocks' incoming values, each spread over its block's four lanes.
       __m128i in = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(incoming[k] + x / 4));
       in = _mm_unpacklo_epi16(in, in);
-      const __m128i inLo = _mm_mullo_epi16(_mm_unpacklo_epi32(in, in), laneScales);
-      const __m128i inHi = _mm_mullo_epi16(_mm_unpackhi_epi32(in, in), laneScales);
-      const __m128i lo = _mm_srli_epi16(
-          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(scaled[k] + x)), inLo), 8);
-      const __m128i hi = _mm_srli_epi16(
-          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(scaled[k] + x + 8)), inHi), 8);
+      const __m128i lo = _mm_mulhi_epu16(
+          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(sums[k] + x)), _mm_unpacklo_epi32(in, in)),
+          shifts);
+      const __m128i hi = _mm_mulhi_epu16(
+          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(sums[k] + x + 8)), _mm_unpackhi_epi32(in, in)),
+          shifts);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
     }
   }
