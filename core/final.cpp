@@ -97,6 +97,16 @@ inline void LightChunk(const uint8_t* depth, const uint8_t* spot, uint8_t* out, 
   }
 }
 
+bool RowIsZero(const uint8_t* row) {
+  uint64_t any = 0;
+  for (int x = 0; x < kW; x += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, row + x, sizeof eight);
+    any |= eight;
+  }
+  return any == 0;
+}
+
 // Four Blur4 passes over rows 1..198 of the plane as one wavefront. Pass k + 1 may blur a row as
 // soon as pass k has finished the row below it and no row of pass k still needs the old values,
 // so with pass k + 1 two rows behind pass k every row's three upper/right/lower neighbour sums
@@ -119,6 +129,10 @@ void BlurBand(uint8_t* plane, int firstNonZeroRow, int lastNonZeroRow) {
     from[k] = std::max(kFirstRow, firstNonZeroRow - 1 - k);
     to[k] = std::min(kLastRow, lastNonZeroRow + kDownwardReach * (k + 1));
   }
+  // A pass whose row comes out all zero where the pass before is zero from the next row on has
+  // only zeros left to make: its later rows read zeros only. zeroFrom[k] is that next row.
+  int zeroFrom[kPasses];
+  for (int& z : zeroFrom) z = kLastRow + 2;
   unsigned left[kPasses] = {};
   for (int step = from[0]; step <= to[kPasses - 1] + kLag * (kPasses - 1); ++step) {
     // The passes with a row at this step, in order; their rows are two apart, so none is
@@ -142,7 +156,16 @@ void BlurBand(uint8_t* plane, int firstNonZeroRow, int lastNonZeroRow) {
       case 4: BlurRows<4>(rows, lefts); break;
       default: break;
     }
-    for (int i = 0; i < n; ++i) left[active[i]] = lefts[i];
+    for (int i = 0; i < n; ++i) {
+      const int k = active[i];
+      left[k] = lefts[i];
+      const int row = step - kLag * k;
+      const int settled = k == 0 ? lastNonZeroRow : zeroFrom[k - 1] - 1;
+      if (row >= settled && RowIsZero(rows[i])) {
+        zeroFrom[k] = row + 1;
+        to[k] = row;
+      }
+    }
   }
 }
 
@@ -151,13 +174,7 @@ void NonZeroRows(const uint8_t* plane, int& first, int& last) {
   first = kScreenHeight;
   last = -1;
   for (int row = 0; row < kScreenHeight; ++row) {
-    uint64_t any = 0;
-    for (int x = 0; x < kW; x += 8) {
-      uint64_t eight;
-      std::memcpy(&eight, plane + row * kW + x, sizeof eight);
-      any |= eight;
-    }
-    if (any == 0) continue;
+    if (RowIsZero(plane + row * kW)) continue;
     first = std::min(first, row);
     last = row;
   }
