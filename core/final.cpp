@@ -82,11 +82,20 @@ inline void LightChunk(const uint8_t* depth, const uint8_t* spot, uint8_t* out, 
     const uint32_t s = seed * kJumps.multiplier[j + 1] + kJumps.increment[j + 1];
     draws[j] = static_cast<uint16_t>(static_cast<uint16_t>(s >> 16) % kLightDraw);
   }
-  alignas(16) uint16_t mine[kLightChunk];
-  int k = 0;
-  for (int i = 0; i < kLightChunk; ++i) {
-    mine[i] = draws[k];
-    k += depth[i] != 0;
+  // Inside the logo every pixel of a chunk is covered and takes the draws as they come.
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  const bool anyUncovered = (((halves[0] - kOnes) & ~halves[0]) | ((halves[1] - kOnes) & ~halves[1])) & kHighBits;
+  alignas(16) uint16_t handedOut[kLightChunk];
+  const uint16_t* mine = draws;
+  int k = kLightChunk;
+  if (anyUncovered) {
+    k = 0;
+    for (int i = 0; i < kLightChunk; ++i) {
+      handedOut[i] = draws[k];
+      k += depth[i] != 0;
+    }
+    mine = handedOut;
   }
   seed = seed * kJumps.multiplier[k] + kJumps.increment[k];
   // Light values run from -500 to 1839, so 16 bits hold them.
