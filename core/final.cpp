@@ -102,7 +102,7 @@ inline void LightChunk(const uint8_t* depth, const uint8_t* spot, uint8_t* out, 
   for (int i = 0; i < kLightChunk; ++i) {
     const auto v = static_cast<int16_t>(4 * (spot[i] + depth[i]) + mine[i] - 500);
     const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
-    out[i] = (depth[i] != 0) & (v >= 775) ? lit : out[i];
+    out[i] = ((depth[i] != 0) & (v >= 775)) ? lit : out[i];
   }
 }
 
