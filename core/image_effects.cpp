@@ -216,8 +216,8 @@ void FireDecay(uint8_t* first, int count) {
 }
 
 void DisplaceRow(const uint8_t* map, uint8_t* plane, int count) {
-  // Two loads and a store a byte and nothing else: unrolled, the loop's own counting stops
-  // taking issue slots from them.
+  // Two loads and a store a byte and nothing else: unrolled, the loop's own counting no longer
+  // competes with them.
 #pragma GCC unroll 8
   for (int i = 0; i < count; ++i) plane[i] = plane[i + static_cast<int8_t>(map[i])];
 }
