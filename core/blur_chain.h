@@ -4,9 +4,11 @@
 // and upper neighbours (at most 765) and out[-1] is the incoming left value. Because
 // floor((a + floor(b / 4)) / 4) = floor((4a + b) / 16), every pixel of a block of four follows
 // from the block's incoming left value l alone:
-//   out[i + k] = (partial[i] + 4 partial[i + 1] + ... + 4^k partial[i + k] + l) >> (2k + 2).
-// Scaled by 4^(3 - k) each of these sums fits 16 bits (at most 65280), so the sums and outputs are
-// vector work and only one add and shift per block remains serial.
+//   out[i + k] = (S[k] + l) >> (2k + 2), S[k] = partial[i] + 4 partial[i + 1] + ... + 4^k partial[i + k].
+// S[k] + l is at most 255 x 4^(k + 1), so it fits 16 bits and the shift is a high multiply by
+// 2^(14 - 2k): the sums and outputs are vector work and only one add and shift per block remains
+// serial. Several rows are blurred at once so that their serial chains overlap instead of waiting
+// on each other.
 #pragma once
 
 #include <cstdint>
@@ -16,50 +18,77 @@
 
 inline constexpr int kBlurRowPixels = 320;
 
-// out[x] := (partial[x] + out[x - 1]) >> 2 for x = 0..319, with left as out[-1]; left becomes
-// out[319]. partial is 16-byte aligned.
-inline void BlurRowChain(const uint16_t* partial, uint8_t* out, unsigned& left) {
+// Blurs N rows of 320-wide planes in place: row[x] := (row[x + 1] + row[x + 320] + row[x - 320] +
+// row[x - 1]) >> 2 for x = 0..319 with left[k] as row k's incoming left value, which becomes its
+// last output. No row may be one of the others' neighbours: all are read before any is written.
+template <int N>
+inline void BlurRows(uint8_t* const* rows, unsigned* left) {
+  constexpr int kW = kBlurRowPixels;
 #if defined(__SSE2__)
-  constexpr int kBlocks = kBlurRowPixels / 4;
-  alignas(16) uint16_t scaled[kBlurRowPixels];  // 4^(3-k) x the block sum up to pixel k
-  alignas(16) uint64_t carried[kBlocks];        // l x (64, 16, 4, 1), one 16-bit lane per pixel
-  // Lanes k = 1..3, 2..3 and 3 of each block of four take the older partials shifted in.
-  const __m128i older1 = _mm_set_epi16(-1, -1, -1, 0, -1, -1, -1, 0);
-  const __m128i older2 = _mm_set_epi16(-1, -1, 0, 0, -1, -1, 0, 0);
-  const __m128i older3 = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
-  for (int x = 0; x < kBlurRowPixels; x += 8) {
-    const __m128i p = _mm_load_si128(reinterpret_cast<const __m128i*>(partial + x));
-    const __m128i p1 = _mm_and_si128(_mm_slli_si128(p, 2), older1);
-    const __m128i p2 = _mm_and_si128(_mm_slli_si128(p, 4), older2);
-    const __m128i p3 = _mm_and_si128(_mm_slli_si128(p, 6), older3);
-    const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_slli_epi16(p, 6), _mm_slli_epi16(p1, 4)),
-                                      _mm_add_epi16(_mm_slli_epi16(p2, 2), p3));
-    _mm_store_si128(reinterpret_cast<__m128i*>(scaled + x), sum);
+  constexpr int kBlocks = kW / 4;
+  alignas(16) uint16_t sums[N][kW];           // S[k] of each pixel's block
+  alignas(16) uint16_t incoming[N][kBlocks];  // each block's incoming left value
+  const __m128i zero = _mm_setzero_si128();
+  // Each 64-bit half is one block: weigh lane k by 4^k, then add lane k - 1, then lanes k - 2
+  // and k - 3.
+  const __m128i weights = _mm_set_epi16(64, 16, 4, 1, 64, 16, 4, 1);
+  auto prefix = [&weights](__m128i partial) {
+    __m128i t = _mm_mullo_epi16(partial, weights);
+    t = _mm_add_epi16(t, _mm_slli_epi64(t, 16));
+    return _mm_add_epi16(t, _mm_slli_epi64(t, 32));
+  };
+  for (int k = 0; k < N; ++k) {
+    const uint8_t* p = rows[k];
+    for (int x = 0; x < kW; x += 16) {
+      const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x + 1));
+      const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x + kW));
+      const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x - kW));
+      const __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(right, zero), _mm_unpacklo_epi8(below, zero)),
+                                       _mm_unpacklo_epi8(above, zero));
+      const __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(right, zero), _mm_unpackhi_epi8(below, zero)),
+                                       _mm_unpackhi_epi8(above, zero));
+      _mm_store_si128(reinterpret_cast<__m128i*>(sums[k] + x), prefix(lo));
+      _mm_store_si128(reinterpret_cast<__m128i*>(sums[k] + x + 8), prefix(hi));
+    }
   }
-  constexpr uint64_t kLaneScales = 0x0001000400100040ull;  // 64, 16, 4, 1 from the lowest lane
-  unsigned l = left;
+  unsigned l[N];
+  for (int k = 0; k < N; ++k) l[k] = left[k];
   for (int b = 0; b < kBlocks; ++b) {
-    carried[b] = l * kLaneScales;
-    l = (scaled[4 * b + 3] + l) >> 8;
+    for (int k = 0; k < N; ++k) {
+      incoming[k][b] = static_cast<uint16_t>(l[k]);
+      l[k] = (sums[k][4 * b + 3] + l[k]) >> 8;
+    }
   }
-  left = l;
-  for (int x = 0; x < kBlurRowPixels; x += 16) {
-    const __m128i lo = _mm_srli_epi16(
-        _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(scaled + x)),
-                      _mm_load_si128(reinterpret_cast<const __m128i*>(carried + x / 4))),
-        8);
-    const __m128i hi = _mm_srli_epi16(
-        _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(scaled + x + 8)),
-                      _mm_load_si128(reinterpret_cast<const __m128i*>(carried + x / 4 + 2))),
-        8);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+  for (int k = 0; k < N; ++k) left[k] = l[k];
+  const __m128i shifts = _mm_set_epi16(1 << 8, 1 << 10, 1 << 12, 1 << 14, 1 << 8, 1 << 10, 1 << 12, 1 << 14);
+  for (int k = 0; k < N; ++k) {
+    uint8_t* out = rows[k];
+    for (int x = 0; x < kW; x += 16) {
+      // Four blocks' incoming values, each spread over its block's four lanes.
+      __m128i in = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(incoming[k] + x / 4));
+      in = _mm_unpacklo_epi16(in, in);
+      const __m128i lo = _mm_mulhi_epu16(
+          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(sums[k] + x)), _mm_unpacklo_epi32(in, in)),
+          shifts);
+      const __m128i hi = _mm_mulhi_epu16(
+          _mm_add_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(sums[k] + x + 8)), _mm_unpackhi_epi32(in, in)),
+          shifts);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+    }
   }
 #else
-  unsigned l = left;
-  for (int x = 0; x < kBlurRowPixels; ++x) {
-    l = (partial[x] + l) >> 2;
-    out[x] = static_cast<uint8_t>(l);
+  uint16_t partial[N][kW];
+  for (int k = 0; k < N; ++k) {
+    const uint8_t* p = rows[k];
+    for (int x = 0; x < kW; ++x) partial[k][x] = static_cast<uint16_t>(p[x + 1] + p[x + kW] + p[x - kW]);
   }
-  left = l;
+  for (int k = 0; k < N; ++k) {
+    unsigned l = left[k];
+    for (int x = 0; x < kW; ++x) {
+      l = (partial[k][x] + l) >> 2;
+      rows[k][x] = static_cast<uint8_t>(l);
+    }
+    left[k] = l;
+  }
 #endif
 }

@@ -50,25 +50,70 @@ void BuildFinalPalette() {
 
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-// Random's step, kept in a register through the light's inner loop: the same generator and the
-// same calls in the same order, without a call per covered pixel. Two steps at once are one step
-// of multiplier a^2 and increment c (a + 1), so a pair of draws need not wait for each other.
-constexpr uint32_t kRandomMultiplier = 129;
-constexpr uint32_t kRandomIncrement = 907633385;
-constexpr uint32_t kRandomMultiplier2 = kRandomMultiplier * kRandomMultiplier;
-constexpr uint32_t kRandomIncrement2 = kRandomIncrement * (kRandomMultiplier + 1);
-constexpr uint32_t kRandomMultiplier3 = kRandomMultiplier2 * kRandomMultiplier;
-constexpr uint32_t kRandomIncrement3 = kRandomIncrement2 * kRandomMultiplier + kRandomIncrement;
-constexpr uint32_t kRandomMultiplier4 = kRandomMultiplier2 * kRandomMultiplier2;
-constexpr uint32_t kRandomIncrement4 = kRandomIncrement2 * kRandomMultiplier2 + kRandomIncrement2;
+// Random's step taken n times at once: s -> s * multiplier[n] + increment[n]. With these the light
+// forms a chunk's draws before it knows which of its pixels are covered, and no draw waits on the
+// one before it.
 constexpr uint16_t kLightDraw = 300;
+constexpr int kLightChunk = 16;  // pixels the light decides at once
+struct RandomJumps {
+  uint32_t multiplier[kLightChunk + 1];
+  uint32_t increment[kLightChunk + 1];
+};
+constexpr RandomJumps MakeRandomJumps() {
+  RandomJumps j{};
+  j.multiplier[0] = 1;
+  j.increment[0] = 0;
+  for (int n = 1; n <= kLightChunk; ++n) {
+    j.multiplier[n] = j.multiplier[n - 1] * 129u;
+    j.increment[n] = j.increment[n - 1] * 129u + 907633385u;
+  }
+  return j;
+}
+constexpr RandomJumps kJumps = MakeRandomJumps();
 
-// One covered pixel under the spot with the generator state that its Random(300) yields.
-inline void LightPixel(uint8_t* out, int spot, int depth, uint32_t seed) {
-  const int draw = static_cast<int>((seed >> 16) % kLightDraw);
-  const int v = 4 * (spot + depth) + draw - 500;
-  const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
-  *out = v >= 775 ? lit : *out;
+// Sixteen pixels of the light, left to right: the k-th covered one takes Random(300) from the
+// k-th step after seed, and seed moves on by the number covered.
+inline void LightChunk(const uint8_t* depth, const uint8_t* spot, uint8_t* out, uint32_t& seed) {
+  uint64_t halves[2];
+  std::memcpy(halves, depth, sizeof halves);
+  if ((halves[0] | halves[1]) == 0) return;
+  alignas(16) uint16_t draws[kLightChunk];
+  for (int j = 0; j < kLightChunk; ++j) {
+    const uint32_t s = seed * kJumps.multiplier[j + 1] + kJumps.increment[j + 1];
+    draws[j] = static_cast<uint16_t>(static_cast<uint16_t>(s >> 16) % kLightDraw);
+  }
+  // Inside the logo every pixel of a chunk is covered and takes the draws as they come.
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  const bool anyUncovered = (((halves[0] - kOnes) & ~halves[0]) | ((halves[1] - kOnes) & ~halves[1])) & kHighBits;
+  alignas(16) uint16_t handedOut[kLightChunk];
+  const uint16_t* mine = draws;
+  int k = kLightChunk;
+  if (anyUncovered) {
+    k = 0;
+    for (int i = 0; i < kLightChunk; ++i) {
+      handedOut[i] = draws[k];
+      k += depth[i] != 0;
+    }
+    mine = handedOut;
+  }
+  seed = seed * kJumps.multiplier[k] + kJumps.increment[k];
+  // Light values run from -500 to 1839, so 16 bits hold them.
+  for (int i = 0; i < kLightChunk; ++i) {
+    const auto v = static_cast<int16_t>(4 * (spot[i] + depth[i]) + mine[i] - 500);
+    const uint8_t lit = v <= 1014 ? static_cast<uint8_t>(v - 768) : uint8_t{254};
+    out[i] = ((depth[i] != 0) & (v >= 775)) ? lit : out[i];
+  }
+}
+
+bool RowIsZero(const uint8_t* row) {
+  uint64_t any = 0;
+  for (int x = 0; x < kW; x += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, row + x, sizeof eight);
+    any |= eight;
+  }
+  return any == 0;
 }
 
 // Four Blur4 passes over rows 1..198 of the plane as one wavefront. Pass k + 1 may blur a row as
@@ -93,22 +138,42 @@ void BlurBand(uint8_t* plane, int firstNonZeroRow, int lastNonZeroRow) {
     from[k] = std::max(kFirstRow, firstNonZeroRow - 1 - k);
     to[k] = std::min(kLastRow, lastNonZeroRow + kDownwardReach * (k + 1));
   }
-  alignas(16) uint16_t partial[kPasses][kW];
+  // A pass whose row comes out all zero where the pass before is zero from the next row on has
+  // only zeros left to make: its later rows read zeros only. zeroFrom[k] is that next row.
+  int zeroFrom[kPasses];
+  for (int& z : zeroFrom) z = kLastRow + 2;
   unsigned left[kPasses] = {};
   for (int step = from[0]; step <= to[kPasses - 1] + kLag * (kPasses - 1); ++step) {
+    // The passes with a row at this step, in order; their rows are two apart, so none is
+    // another's neighbour.
     uint8_t* rows[kPasses];
+    unsigned lefts[kPasses];
+    int active[kPasses];
+    int n = 0;
     for (int k = 0; k < kPasses; ++k) {
       const int row = step - kLag * k;
-      rows[k] = row >= from[k] && row <= to[k] ? plane + row * kW : nullptr;
-      if (!rows[k]) continue;
-      const uint8_t* p = rows[k];
-      if (row == from[k]) left[k] = p[-1];  // the last byte of the (unchanged) row above
-      for (int x = 0; x < kW; ++x) {
-        partial[k][x] = static_cast<uint16_t>(p[x + 1] + p[x + kW] + p[x - kW]);
-      }
+      if (row < from[k] || row > to[k]) continue;
+      rows[n] = plane + row * kW;
+      if (row == from[k]) left[k] = rows[n][-1];  // the last byte of the (unchanged) row above
+      lefts[n] = left[k];
+      active[n++] = k;
     }
-    for (int k = 0; k < kPasses; ++k) {
-      if (rows[k]) BlurRowChain(partial[k], rows[k], left[k]);
+    switch (n) {
+      case 1: BlurRows<1>(rows, lefts); break;
+      case 2: BlurRows<2>(rows, lefts); break;
+      case 3: BlurRows<3>(rows, lefts); break;
+      case 4: BlurRows<4>(rows, lefts); break;
+      default: break;
+    }
+    for (int i = 0; i < n; ++i) {
+      const int k = active[i];
+      left[k] = lefts[i];
+      const int row = step - kLag * k;
+      const int settled = k == 0 ? lastNonZeroRow : zeroFrom[k - 1] - 1;
+      if (row >= settled && RowIsZero(rows[i])) {
+        zeroFrom[k] = row + 1;
+        to[k] = row;
+      }
     }
   }
 }
@@ -118,13 +183,7 @@ void NonZeroRows(const uint8_t* plane, int& first, int& last) {
   first = kScreenHeight;
   last = -1;
   for (int row = 0; row < kScreenHeight; ++row) {
-    uint64_t any = 0;
-    for (int x = 0; x < kW; x += 8) {
-      uint64_t eight;
-      std::memcpy(&eight, plane + row * kW + x, sizeof eight);
-      any |= eight;
-    }
-    if (any == 0) continue;
+    if (RowIsZero(plane + row * kW)) continue;
     first = std::min(first, row);
     last = row;
   }
@@ -203,47 +262,24 @@ void LightLogo() {
   const int x1 = SpotX + kSpotHalf > kW ? kW : SpotX + kSpotHalf;
   const int y0 = kSpotRow - kSpotHalf < 0 ? 0 : kSpotRow - kSpotHalf;
   const int y1 = kSpotRow + kSpotHalf > kLitRowsEnd ? kLitRowsEnd : kSpotRow + kSpotHalf;
+  const int w = x1 - x0;
   uint32_t seed = RandomSeed;
   for (int y = y0; y < y1; ++y) {
-    const uint8_t* depth = DepthPlane + y * kW;
-    uint8_t* out = FinalPlane + y * kW;
-    const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX;
-    int x = x0;
-    while (x < x1) {
-      // Most of the spot's square is uncovered: step over 8 empty depth bytes at a time.
-      for (;;) {
-        uint64_t eight = 1;
-        if (x + 8 <= x1) std::memcpy(&eight, depth + x, sizeof eight);
-        if (eight != 0) break;
-        x += 8;
-      }
-      while (x < x1 && depth[x] == 0) ++x;
-      int end = x;
-      while (end < x1 && depth[end] != 0) ++end;
-      // The generator's next four states all come from this one, so the four pixels do not wait on each other.
-      for (; x + 4 <= end; x += 4) {
-        const uint32_t s1 = seed * kRandomMultiplier + kRandomIncrement;
-        const uint32_t s2 = seed * kRandomMultiplier2 + kRandomIncrement2;
-        const uint32_t s3 = seed * kRandomMultiplier3 + kRandomIncrement3;
-        const uint32_t s4 = seed * kRandomMultiplier4 + kRandomIncrement4;
-        LightPixel(out + x, spot[x], depth[x], s1);
-        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], s2);
-        LightPixel(out + x + 2, spot[x + 2], depth[x + 2], s3);
-        LightPixel(out + x + 3, spot[x + 3], depth[x + 3], s4);
-        seed = s4;
-      }
-      for (; x + 2 <= end; x += 2) {
-        const uint32_t first = seed * kRandomMultiplier + kRandomIncrement;
-        const uint32_t second = seed * kRandomMultiplier2 + kRandomIncrement2;
-        LightPixel(out + x, spot[x], depth[x], first);
-        LightPixel(out + x + 1, spot[x + 1], depth[x + 1], second);
-        seed = second;
-      }
-      if (x < end) {
-        seed = seed * kRandomMultiplier + kRandomIncrement;
-        LightPixel(out + x, spot[x], depth[x], seed);
-        ++x;
-      }
+    const uint8_t* depth = DepthPlane + y * kW + x0;
+    uint8_t* out = FinalPlane + y * kW + x0;
+    // The spot's table row runs on into the next, so a last chunk's reads stay inside it.
+    const uint8_t* spot = SpotTable + (y - kSpotRow + kSpotHalf) * 256 + kSpotHalf - SpotX + x0;
+    int c = 0;
+    for (; c + kLightChunk <= w; c += kLightChunk) LightChunk(depth + c, spot + c, out + c, seed);
+    if (c < w) {
+      // The last few pixels in padded copies, uncovered past the square's edge.
+      const auto rest = static_cast<size_t>(w - c);
+      alignas(16) uint8_t restDepth[kLightChunk] = {};
+      alignas(16) uint8_t restOut[kLightChunk] = {};
+      std::memcpy(restDepth, depth + c, rest);
+      std::memcpy(restOut, out + c, rest);
+      LightChunk(restDepth, spot + c, restOut, seed);
+      std::memcpy(out + c, restOut, rest);
     }
   }
   RandomSeed = seed;

@@ -128,12 +128,23 @@ void DrawPolarBurst(int offset) {
   const int x1 = kCentreX + reach > kW - 1 ? kW - 1 : kCentreX + reach;
   const uint8_t* profile = BurstProfile + offset;
   const uint8_t* texture = PolarTexture + offset;
+  // A pixel's rounded distance is at most reach only when dx^2 + dy^2 <= reach^2 + reach (a
+  // square root is never exactly halfway between integers), so each row needs only the columns of
+  // that disc.
+  const int discRadiusSquared = reach * reach + reach;
   for (int y = y0; y <= y1; ++y) {
+    const int dy = y - kCentreY;
+    const int room = discRadiusSquared - dy * dy;
+    if (room < 0) continue;
+    int halfWidth = static_cast<int>(std::sqrt(static_cast<double>(room)));
+    while (halfWidth * halfWidth > room) --halfWidth;
+    while ((halfWidth + 1) * (halfWidth + 1) <= room) ++halfWidth;
+    const int from = kCentreX - halfWidth > x0 ? kCentreX - halfWidth : x0;
+    const int to = kCentreX + halfWidth < x1 ? kCentreX + halfWidth : x1;
     const uint8_t* polar = PolarTable + 2 * (y * kW);
     uint8_t* out = GlowScratch + y * kW;
-    // Branch-free: the outline's edge makes both tests unpredictable. A row past the texture's
-    // last used row is read as row 0 and its value discarded.
-    for (int x = x0; x <= x1; ++x) {
+    // A row past the texture's last used row is read as row 0 and its value discarded.
+    for (int x = from; x <= to; ++x) {
       const unsigned angle = polar[2 * x];
       const unsigned distance = polar[2 * x + 1];
       const unsigned limit = profile[angle];

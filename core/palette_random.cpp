@@ -6,11 +6,6 @@
 
 #include "core/show_state.h"
 
-uint16_t Random(uint16_t n) {
-  RandomSeed = RandomSeed * 129u + 0x361962E9u;
-  return static_cast<uint16_t>((RandomSeed >> 16) % n);
-}
-
 void SetPalette(const uint8_t* source, int count) {
   std::memcpy(palette, source, static_cast<size_t>(count) * 3);
 }

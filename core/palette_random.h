@@ -3,8 +3,14 @@
 
 #include <cstdint>
 
-// A value in 0..n-1 (n at least 1); advances RandomSeed once.
-uint16_t Random(uint16_t n);
+#include "core/show_state.h"
+
+// A value in 0..n-1 (n at least 1); advances RandomSeed once. Inline, so that a constant n
+// divides by multiplying.
+inline uint16_t Random(uint16_t n) {
+  RandomSeed = RandomSeed * 129u + 0x361962E9u;
+  return static_cast<uint16_t>((RandomSeed >> 16) % n);
+}
 
 // Copies count entries (3 bytes each) from source to the start of the shared palette.
 void SetPalette(const uint8_t* source, int count);

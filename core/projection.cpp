@@ -7,6 +7,10 @@
 
 #include "core/show_state.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int16_t kOffScreen = -32768;  // what a value that fits no 16-bit coordinate becomes
@@ -44,6 +48,33 @@ int32_t Slope(int16_t fromX, int16_t fromY, int16_t toX, int16_t toY) {
   return Round32(kSlopeScale * (toX - fromX) / dy);
 }
 
+// p[0..n) := max(p[x], kMaxPixelFloor). Raising twice is raising once, so a span is covered by
+// whole vectors that may overlap at its end rather than by a loop with a tail.
+inline void RaiseSpan(uint8_t* p, int n) {
+#if defined(__SSE2__)
+  const __m128i floor = _mm_set1_epi8(static_cast<char>(kMaxPixelFloor));
+  auto raise16 = [floor](uint8_t* q) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(q), _mm_max_epu8(v, floor));
+  };
+  auto raise8 = [floor](uint8_t* q) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(q), _mm_max_epu8(v, floor));
+  };
+  if (n >= 16) {
+    for (int i = 0; i + 16 < n; i += 16) raise16(p + i);
+    raise16(p + n - 16);
+    return;
+  }
+  if (n >= 8) {
+    raise8(p);
+    raise8(p + n - 8);
+    return;
+  }
+#endif
+  for (int x = 0; x < n; ++x) p[x] = std::max(p[x], kMaxPixelFloor);
+}
+
 void DrawSpan(int y, int32_t left, int32_t right) {
   const int xl = left >> kEdgeShift;
   int xr = right >> kEdgeShift;
@@ -54,8 +85,7 @@ void DrawSpan(int y, int32_t left, int32_t right) {
     const int from = xl < 0 ? 0 : xl;
     // The logo's faces cover thousands of pixels a frame: its operation runs over the span in one loop.
     if (PixelCallback == PlotMaxPixel) {
-      uint8_t* row = DepthPlane + y * kScreenWidth;
-      for (int x = from; x <= xr; ++x) row[x] = std::max(row[x], kMaxPixelFloor);
+      if (from <= xr) RaiseSpan(DepthPlane + y * kScreenWidth + from, xr - from + 1);
       return;
     }
     for (int x = from; x <= xr; ++x) PixelCallback(x, y);

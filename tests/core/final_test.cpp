@@ -228,6 +228,13 @@ TEST(FinalBlur, FourPassesMatchFourPlainBlursOnEveryBand) {
     std::memset(fast.data() + row * kW, 255, kW);
     check(("bright row " + std::to_string(row)).c_str());
   }
+  // Dim rows die out within a pass or two while the rows below them still hold light.
+  for (int level : {3, 5, 9, 40}) {
+    std::fill(fast.begin(), fast.end(), 0);
+    std::memset(fast.data() + 100 * kW, level, kW);
+    std::memset(fast.data() + 103 * kW + 150, 255, 20);
+    check(("dim row " + std::to_string(level)).c_str());
+  }
   std::fill(fast.begin(), fast.end(), 0);
   fast[150 * kW + 319] = 255;  // its chain runs on into the next row
   check("last pixel of a row");

@@ -187,6 +187,31 @@ TEST_F(ImageEffectsTest, FireDecayAveragesAllEightNeighboursMinusOne) {
   EXPECT_EQ(q[0], 255) << "an average of 0 wraps to 255";
 }
 
+TEST_F(ImageEffectsTest, FireDecayMatchesAPlainInPlacePassOverDarkAndBrightAreas) {
+  // Dark and dim patches make the average wrap at every place in a block; bright ones keep
+  // whole blocks unwrapped.
+  constexpr int kRows = 12;
+  std::vector<uint8_t> fast((kRows + 2) * kW + 2), plain;
+  uint32_t noise = 12345;
+  for (size_t i = 0; i < fast.size(); ++i) {
+    noise = noise * 1103515245u + 12345u;
+    const unsigned shift[3] = {31, 30, 24};  // dark, dim (averages near the wrap) and bright
+    fast[i] = static_cast<uint8_t>(noise >> shift[(i / 37) % 3]);
+  }
+  plain = fast;
+  const int count = kRows * kW;
+  for (int pass = 0; pass < 3; ++pass) {
+    FireDecay(fast.data() + 1 + kW, count);
+    uint8_t* p = plain.data() + 1 + kW;
+    for (int i = 0; i < count; ++i) {
+      const int sum = p[i - kW - 1] + p[i - kW] + p[i - kW + 1] + p[i - 1] + p[i + 1] + p[i + kW - 1] +
+                      p[i + kW] + p[i + kW + 1];
+      p[i] = static_cast<uint8_t>(sum / 8 - 1);
+    }
+    ASSERT_EQ(fast, plain) << "pass " << pass;
+  }
+}
+
 // ---- DisplaceRow -----------------------------------------------------------------------------
 
 TEST_F(ImageEffectsTest, DisplaceRowReadsSignedOffsetsInPlace) {

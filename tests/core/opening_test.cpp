@@ -114,6 +114,21 @@ TEST_F(Opening, PhaseOf540DrawsAPlainDiscOfRadiusTen) {
   }
 }
 
+TEST_F(Opening, RoundOutlinesDrawEveryPixelWithinTheirRadiusAndNoOther) {
+  // Radii such as 4 and 9 have pixels at a distance just under a half above them
+  // (dx^2 + dy^2 = r^2 + r), which round down onto the outline.
+  for (int radius = 4; radius <= 40; ++radius) {
+    std::memset(GlowScratch, 0, kPlaneBytes);
+    std::memset(BurstProfile, radius, kBurstProfileEntries);
+    DrawPolarBurst(0);
+    for (int p = 0; p < kPlaneBytes; ++p) {
+      const int angle = PolarTable[2 * p], d = PolarTable[2 * p + 1];
+      const int expected = d <= radius ? PolarTexture[ReciprocalTable[radius * 256 + d] * 256 + angle] : 0;
+      ASSERT_EQ(GlowScratch[p], expected) << "radius " << radius << " pixel " << p;
+    }
+  }
+}
+
 TEST_F(Opening, CentrePixelIsAlwaysDrawnFromItsTextureRow) {
   for (int phase : {184, 300, 540, 700, 1000}) {
     std::memset(GlowScratch, 0, kPlaneBytes);

@@ -2,6 +2,8 @@
 // trivial reject, clipping and the exact 16.16 edge walk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -187,6 +189,27 @@ TEST_F(ProjectionTest, PixelCallbacksWriteTheirPlanes) {
   EXPECT_EQ(DepthPlane[1], 125);
   EXPECT_EQ(DepthPlane[2], 200);
   EXPECT_EQ(FinalPlane[0], 0);
+}
+
+TEST_F(ProjectionTest, MaxPixelSpansRaiseExactlyTheCoveredPixelsWhateverTheirWidth) {
+  // Triangles whose rows run from one pixel to over forty wide, some cut at column 0 or 319, over a
+  // plane holding levels on both sides of 125.
+  const std::vector<std::array<ScreenPoint, 3>> triangles = {
+      {{{10, 10}, {55, 10}, {10, 60}}}, {{{-20, 70}, {30, 70}, {5, 120}}},
+      {{{300, 130}, {330, 130}, {290, 180}}}, {{{100, 20}, {117, 21}, {101, 190}}},
+      {{{200, 5}, {209, 5}, {204, 195}}}};
+  for (const auto& t : triangles) {
+    std::vector<uint8_t> expected(kPlaneBytes);
+    for (int i = 0; i < kPlaneBytes; ++i) expected[i] = static_cast<uint8_t>((i * 7 + i / kScreenWidth * 13) & 255);
+    std::copy(expected.begin(), expected.end(), DepthPlane);
+    for (auto [x, y] : Draw(t[0], t[1], t[2])) {
+      uint8_t& p = expected[y * kScreenWidth + x];
+      p = std::max<uint8_t>(p, 125);
+    }
+    PixelCallback = PlotMaxPixel;
+    RasterTriangle(t[0], t[1], t[2]);
+    ASSERT_TRUE(std::equal(expected.begin(), expected.end(), DepthPlane)) << t[0].x << "," << t[0].y;
+  }
 }
 
 // ---- BuildRotation and ProjectVertex --------------------------------------------------------
