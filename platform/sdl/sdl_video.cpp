@@ -271,6 +271,8 @@ bool SdlVideo::ToggleFullScreen() {
   if (!fullScreen_ && !desktopFullScreen_) {
     if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     desktopFullScreen_ = true;
+    // The pointer would sit over the picture; a window shows it again.
+    SDL_ShowCursor(SDL_DISABLE);
     sdlbackend::Trace("full-screen-desktop");
     return true;
   }
@@ -285,6 +287,7 @@ bool SdlVideo::ToggleFullScreen() {
   SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
   SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   fullScreen_ = desktopFullScreen_ = false;
+  SDL_ShowCursor(SDL_ENABLE);
   sdlbackend::Trace("windowed");
   return true;
 }

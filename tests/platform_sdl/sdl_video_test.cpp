@@ -125,11 +125,13 @@ TEST_F(SdlVideoTest, TheFullScreenSwitchTakesTheDesktopAndGivesTheWindowBackWhil
   EXPECT_EQ(video_.Present({0, 0, 320, 200}, {0, 0, desktop.width, desktop.height}), Access::kOk);
   ASSERT_TRUE(video_.OutputSize(width, height));
   EXPECT_EQ(width * 1000 + height, desktop.width * 1000 + desktop.height);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);  // the pointer hides over a full screen
   ASSERT_TRUE(video_.ToggleFullScreen());
   video_.DispatchPending();
   EXPECT_EQ(PresentOnce(), Access::kOk);
   ASSERT_TRUE(video_.OutputSize(width, height));
   EXPECT_EQ(width * 1000 + height, 640 * 1000 + 400);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);  // and a window shows it, even after a full-screen start
 }
 
 TEST_F(SdlVideoTest, FailuresNameTheirStep) {
