@@ -96,11 +96,11 @@ const VeskAudio = (() => {
   return {
     // At page load: the worklet and its player load while the user reads the form, so that the music starts
     // as soon as the show asks for it. The context stays suspended until "Run Demo".
-    // 'playback' asks for blocks of about 23 ms rather than 10: less than half the audio threads' wake-ups, for
-    // a latency still below a frame and a half.
     prepare() {
       if (context || typeof AudioContext !== 'function') return;
       try {
+        // Blocks of about 23 ms rather than 10: less than half the audio threads' wake-ups, for a latency still
+        // under a frame and a half.
         context = new AudioContext({ sampleRate: 44100, latencyHint: 'playback' });
       } catch (error) {
         context = null;
@@ -176,7 +176,8 @@ const VeskPage = (() => {
   const frame = scaleMode === 'nearest' ? canvas
     : Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height });
   const frame2d = frame === canvas ? context2d : frame.getContext('2d', { alpha: false });
-  // The animation frames a present waits for: refresh / every at most about maxFps a second (0: every frame).
+  // Each present waits for `every` animation frames, so that at most about maxFps frames a second are presented
+  // (max-fps=0: every animation frame).
   const maxFps = Number(params().get('max-fps') ?? 75);
   let every = 1;
   let refreshProbed = false;
