@@ -167,15 +167,19 @@ const VeskPage = (() => {
   const kInputPause = 2;
   // sharp: the picture scaled by whole pixels past the box's size in device pixels, then smoothly down to the box;
   // nearest: the canvas at the show's size, stretched by the browser; integer: the largest whole multiple of the
-  // show's size, each axis on its own, centred on black.
+  // show's size, each axis on its own, centred on black. Sharp and integer canvases have the box's device pixels,
+  // so that the compositor shows them pixel for pixel: in software it scales far more slowly than the canvas does.
   const scaleMode = ['nearest', 'integer'].includes(params().get('scale')) ? params().get('scale') : 'sharp';
   const canvas = $('screen');
   canvas.className = scaleMode;
   const context2d = canvas.getContext('2d', { alpha: false });
   // The show's own picture, as the program hands it over; the canvas itself where the browser does the scaling.
-  const frame = scaleMode === 'nearest' ? canvas
-    : Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height });
+  const newCanvas = () => Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height });
+  const frame = scaleMode === 'nearest' ? canvas : newCanvas();
   const frame2d = frame === canvas ? context2d : frame.getContext('2d', { alpha: false });
+  // Sharp: the picture in whole blocks, at least as large as the box.
+  const blocks = scaleMode === 'sharp' ? newCanvas() : null;
+  const blocks2d = blocks && blocks.getContext('2d', { alpha: false });
   // Each present waits for `every` animation frames, so that at most about maxFps frames a second are presented
   // (max-fps=0: every animation frame).
   const maxFps = Number(params().get('max-fps') ?? 75);
@@ -250,8 +254,16 @@ const VeskPage = (() => {
   }
   buildDialogs();
 
+  function resize(target, [width, height]) {
+    if (target.width === width && target.height === height) return false;
+    Object.assign(target, { width, height });
+    return true;
+  }
+
   function drawScaled() {
-    if (frame !== canvas) context2d.drawImage(frame, 0, 0, canvas.width, canvas.height);
+    if (frame === canvas) return;
+    if (blocks) blocks2d.drawImage(frame, 0, 0, blocks.width, blocks.height);
+    context2d.drawImage(blocks || frame, 0, 0, canvas.width, canvas.height);
   }
 
   function fitBox() {
@@ -259,20 +271,23 @@ const VeskPage = (() => {
     let width = fullScreen ? window.innerWidth : Math.min(boxSize[0], window.innerWidth);
     let height = fullScreen ? window.innerHeight : Math.min(boxSize[1], window.innerHeight);
     if (width * 3 > height * 4) width = Math.floor(height * 4 / 3); else height = Math.floor(width * 3 / 4);
-    const ratio = window.devicePixelRatio || 1;
-    const blocks = (size, unit) => (scaleMode === 'sharp' ? Math.ceil(size * ratio / unit)
-      : Math.max(1, Math.floor(size * ratio / unit)));
-    let [canvasWidth, canvasHeight] = [frame.width, frame.height];
     if (frame !== canvas) {
-      canvasWidth *= blocks(width, frame.width);
-      canvasHeight *= blocks(height, frame.height);
-      // Whole multiples show one canvas pixel on each device pixel.
-      if (scaleMode === 'integer') [width, height] = [canvasWidth / ratio, canvasHeight / ratio];
-      if (canvas.width !== canvasWidth || canvas.height !== canvasHeight) {
-        Object.assign(canvas, { width: canvasWidth, height: canvasHeight });
-        context2d.imageSmoothingEnabled = false;
+      const ratio = window.devicePixelRatio || 1;
+      const [w, h] = [frame.width, frame.height];
+      let size = [Math.max(1, Math.round(width * ratio)), Math.max(1, Math.round(height * ratio))];
+      if (scaleMode === 'integer') {
+        size = [w * Math.max(1, Math.floor(size[0] / w)), h * Math.max(1, Math.floor(size[1] / h))];
+      }
+      let changed = resize(canvas, size);
+      if (blocks) changed = resize(blocks, [w * Math.ceil(size[0] / w), h * Math.ceil(size[1] / h)]) || changed;
+      if (changed) {
+        // A canvas given a new size forgets how it draws.
+        if (blocks) blocks2d.imageSmoothingEnabled = false;
+        context2d.imageSmoothingEnabled = Boolean(blocks);
+        context2d.imageSmoothingQuality = 'low';
         drawScaled();
       }
+      [width, height] = [size[0] / ratio, size[1] / ratio];
     }
     canvas.style.width = width + 'px';
     canvas.style.height = height + 'px';
@@ -462,10 +477,7 @@ const VeskPage = (() => {
     },
     // Only a new picture comes here: the program leaves the canvas alone while the picture stays the same.
     draw(rgba, width, height) {
-      if (frame.width !== width || frame.height !== height) {
-        Object.assign(frame, { width, height });
-        fitBox();
-      }
+      if (resize(frame, [width, height])) fitBox();
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
       frame2d.putImageData(new ImageData(pixels, width, height), 0, 0);
       drawScaled();

@@ -317,9 +317,9 @@ try {
   check(windowTitle.startsWith('Vesk by Orrent'), `the page takes the show window's title ("${windowTitle}")`);
   const canvasBox = await page.$eval('#screen', (c) => [c.clientWidth, c.clientHeight]);
   check(canvasBox[0] * 3 === canvasBox[1] * 4, `the picture keeps 4:3 (${canvasBox})`);
-  // Sharp scaling: whole blocks of 2 x 3 canvas pixels cover the 640 x 480 box, which the browser scales down.
+  // Sharp scaling draws the box's own pixels (the F12 check below finds each block's centre exact).
   const canvasSize = await page.$eval('#screen', (c) => [c.width, c.height]);
-  check(canvasSize.join() === '640,600', `sharp scaling draws the canvas at 640x600 for the 640x480 box (${canvasSize})`);
+  check(canvasSize.join() === '640,480', `sharp scaling draws the 640x480 box pixel for pixel (${canvasSize})`);
 
   // The canvas glows: the burst's white core appears.
   const glow = () => page.$eval('#screen', (c) => {
@@ -515,7 +515,7 @@ try {
     `Nosound still advances the music (${JSON.stringify(full.orders)})`);
   checkLag(full.orders, 'second run');
   const fullCanvas = await page.$eval('#screen', (c) => [c.width, c.height]);
-  check(fullCanvas.join() === '1280,800', `sharp scaling draws 4 x 4 blocks for the 1024x768 box (${fullCanvas})`);
+  check(fullCanvas.join() === '1024,768', `sharp scaling draws the 1024x768 screen pixel for pixel (${fullCanvas})`);
   let now = await switchFullScreen(page, 'the browser', () => page.evaluate(() => document.exitFullscreen()), false);
   check(now.box.join() === '640,480', `out of full screen the picture is back in its 640x480 box (${now.box})`);
   await switchFullScreen(page, 'F11', () => page.keyboard.press('F11'), true);
