@@ -30,7 +30,8 @@ const VeskAudio = (() => {
   // Without sound the module still has to advance: the same player, rendered unheard on a timer.
   function startFallback(reason) {
     console.warn('vesk audio: no sound (' + reason + '); the music advances silently');
-    fallback = { player: null, pending: queue || [], playing: false, startMs: 0, frames: 0, lastOrder: -1 };
+    fallback = { player: null, pending: queue || [], playing: false, pausedAt: 0, startMs: 0, frames: 0,
+      lastOrder: -1 };
     queue = [];
     // Settles either way: a player that cannot load leaves the song at rest, not the show waiting for it.
     fallback.ready = new Promise((resolve) => {
@@ -47,7 +48,7 @@ const VeskAudio = (() => {
     });
     setInterval(() => {
       const f = fallback;
-      if (!f.player || !f.playing) return;
+      if (!f.player || !f.playing || f.pausedAt) return;
       // Whole blocks of 128 frames, as the worklet renders them.
       const due = Math.floor((performance.now() - f.startMs) * 44.1 / 128) * 128;
       while (f.frames < due) {
@@ -76,7 +77,13 @@ const VeskAudio = (() => {
       }
       case 'play':
         p._vesk_player_rewind();
-        Object.assign(f, { playing: true, startMs: performance.now(), frames: 0, lastOrder: p._vesk_player_order() });
+        Object.assign(f, { playing: true, pausedAt: 0, startMs: performance.now(), frames: 0,
+          lastOrder: p._vesk_player_order() });
+        break;
+      // The song's time stands still while it is held: it goes on from the same frame.
+      case 'pause':
+        if (message.paused && !f.pausedAt) f.pausedAt = performance.now();
+        if (!message.paused && f.pausedAt) { f.startMs += performance.now() - f.pausedAt; f.pausedAt = 0; }
         break;
       case 'pan': p._vesk_player_set_pan_separation(message.separation); break;
       case 'volume': p._vesk_player_set_volume(message.volume); break;
@@ -92,7 +99,9 @@ const VeskAudio = (() => {
     prepare() {
       if (context || typeof AudioContext !== 'function') return;
       try {
-        context = new AudioContext({ sampleRate: 44100, latencyHint: 'interactive' });
+        // Blocks of about 23 ms rather than 10: less than half the audio threads' wake-ups, for a latency still
+        // under a frame and a half.
+        context = new AudioContext({ sampleRate: 44100, latencyHint: 'playback' });
       } catch (error) {
         context = null;
         return;
@@ -144,6 +153,7 @@ const VeskAudio = (() => {
     load(bytes) { this.post({ type: 'load', bytes }); return true; },
     play() { currentOrder = 0; playAt = performance.now(); this.post({ type: 'play' }); },
     stop() { this.post({ type: 'stop' }); },
+    pause(paused) { this.post({ type: 'pause', paused }); },
     order() { return currentOrder; },
     orderLog() { return orderLog.slice(); },
     sampleRate() { return context ? context.sampleRate : 0; },
@@ -152,12 +162,32 @@ const VeskAudio = (() => {
 
 const VeskPage = (() => {
   const $ = (id) => document.getElementById(id);
+  const params = () => new URLSearchParams(location.search);
+  const kInputEscape = 1;
+  const kInputPause = 2;
+  // sharp: the picture scaled by whole pixels past the box's size in device pixels, then smoothly down to the box;
+  // nearest: the canvas at the show's size, stretched by the browser; integer: the largest whole multiple of the
+  // show's size, each axis on its own, centred on black. Sharp and integer canvases have the box's device pixels,
+  // so that the compositor shows them pixel for pixel: in software it scales far more slowly than the canvas does.
+  const scaleMode = ['nearest', 'integer'].includes(params().get('scale')) ? params().get('scale') : 'sharp';
   const canvas = $('screen');
+  canvas.className = scaleMode;
   const context2d = canvas.getContext('2d', { alpha: false });
+  // The show's own picture, as the program hands it over; the canvas itself where the browser does the scaling.
+  const newCanvas = () => Object.assign(document.createElement('canvas'), { width: canvas.width, height: canvas.height });
+  const frame = scaleMode === 'nearest' ? canvas : newCanvas();
+  const frame2d = frame === canvas ? context2d : frame.getContext('2d', { alpha: false });
+  // Sharp: the picture in whole blocks, at least as large as the box.
+  const blocks = scaleMode === 'sharp' ? newCanvas() : null;
+  const blocks2d = blocks && blocks.getContext('2d', { alpha: false });
+  // Each present waits for `every` animation frames, so that at most about maxFps frames a second are presented
+  // (max-fps=0: every animation frame).
+  const maxFps = Number(params().get('max-fps') ?? 75);
+  let every = 1;
+  let refreshProbed = false;
   let input = [];
   let showing = false;
   let fullScreen = false;
-  let enteredFullScreen = false;
   let boxSize = [640, 480];
   let launchResolve = null;
   let compiled = null;
@@ -165,8 +195,6 @@ const VeskPage = (() => {
   let frames = 0;
   let presents = [];  // [source, clock, music order, ms since Run Demo] of every presented frame
   let runAt = 0;
-
-  function params() { return new URLSearchParams(location.search); }
 
   // The launch form and the About box, placed in dialog units as the other launch dialogs place them: a unit
   // is a quarter of the dialog font's average character width across and an eighth of its height down.
@@ -226,31 +254,131 @@ const VeskPage = (() => {
   }
   buildDialogs();
 
+  function resize(target, [width, height]) {
+    if (target.width === width && target.height === height) return false;
+    Object.assign(target, { width, height });
+    return true;
+  }
+
+  function drawScaled() {
+    if (frame === canvas) return;
+    if (blocks) blocks2d.drawImage(frame, 0, 0, blocks.width, blocks.height);
+    context2d.drawImage(blocks || frame, 0, 0, canvas.width, canvas.height);
+  }
+
   function fitBox() {
     // The largest 4:3 box that fits, no larger than the chosen size in a window.
     let width = fullScreen ? window.innerWidth : Math.min(boxSize[0], window.innerWidth);
     let height = fullScreen ? window.innerHeight : Math.min(boxSize[1], window.innerHeight);
     if (width * 3 > height * 4) width = Math.floor(height * 4 / 3); else height = Math.floor(width * 3 / 4);
+    if (frame !== canvas) {
+      const ratio = window.devicePixelRatio || 1;
+      const [w, h] = [frame.width, frame.height];
+      let size = [Math.max(1, Math.round(width * ratio)), Math.max(1, Math.round(height * ratio))];
+      if (scaleMode === 'integer') {
+        size = [w * Math.max(1, Math.floor(size[0] / w)), h * Math.max(1, Math.floor(size[1] / h))];
+      }
+      let changed = resize(canvas, size);
+      if (blocks) changed = resize(blocks, [w * Math.ceil(size[0] / w), h * Math.ceil(size[1] / h)]) || changed;
+      if (changed) {
+        // A canvas given a new size forgets how it draws.
+        if (blocks) blocks2d.imageSmoothingEnabled = false;
+        context2d.imageSmoothingEnabled = Boolean(blocks);
+        context2d.imageSmoothingQuality = 'low';
+        drawScaled();
+      }
+      [width, height] = [size[0] / ratio, size[1] / ratio];
+    }
     canvas.style.width = width + 'px';
     canvas.style.height = height + 'px';
   }
   window.addEventListener('resize', () => { if (showing) fitBox(); });
 
+  function toggleFullScreen() {
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    else if ($('show').requestFullscreen) {
+      $('show').requestFullscreen().catch((error) => console.warn('vesk: no full screen: ' + error));
+    }
+  }
+
+  // The picture on screen, at the show's size, as a PNG download.
+  function saveScreenshot() {
+    frame.toBlob((blob) => {
+      if (!blob) return;
+      const link = Object.assign(document.createElement('a'), { href: URL.createObjectURL(blob),
+        download: 'vesk-' + new Date().toISOString().replace(/[-:]/g, '').slice(0, 15) + '.png' });
+      document.body.append(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+    }, 'image/png');
+  }
+
+  const showActions = {
+    pause: () => input.push(kInputPause),
+    'full-screen': toggleFullScreen,
+    screenshot: saveScreenshot,
+    quit: () => input.push(kInputEscape),
+  };
+  // A clicked button keeps no focus, lest Space or Enter press it again.
+  $('full-screen').addEventListener('click', (event) => { event.currentTarget.blur(); toggleFullScreen(); });
+  // A tap on the picture shows the touch controls for a few seconds; each use of them keeps them a while longer.
+  let touchTimer = 0;
+  function showTouchControls() {
+    $('touch-controls').hidden = false;
+    clearTimeout(touchTimer);
+    touchTimer = setTimeout(() => { $('touch-controls').hidden = true; }, 4000);
+  }
+  canvas.addEventListener('pointerdown', (event) => { if (event.pointerType === 'touch') showTouchControls(); });
+  $('touch-controls').addEventListener('click', (event) => {
+    const action = showActions[event.target.dataset.action];
+    if (!action) return;
+    event.target.blur();
+    action();
+    showTouchControls();
+  });
+
   document.addEventListener('keydown', (event) => {
     if (showing) {
-      if (event.key === 'Escape') { input.push(1); event.preventDefault(); }
+      const key = event.key;
+      let action = null;
+      if (key === 'Escape') action = showActions.quit;
+      else if (key === ' ') action = showActions.pause;
+      else if (key === 'F11' || (key === 'Enter' && event.altKey)) action = toggleFullScreen;
+      else if (key === 'F12') action = saveScreenshot;
+      if (!action) return;
+      // The browser's own meaning of these keys (its full screen, its tools, scrolling) stays out of the show.
+      event.preventDefault();
+      if (!event.repeat || key === 'Escape') action();
       return;
     }
     if (!launchResolve || !$('about-box').hidden) return;
     if (event.key === 'Escape') finishLaunch(-1);
     else if (event.key === 'Enter' && document.activeElement.tagName !== 'BUTTON') runDemo();
   });
+  // Leaving full screen keeps the show playing, in its box on the page.
   document.addEventListener('fullscreenchange', () => {
-    if (document.fullscreenElement) { enteredFullScreen = true; fitBox(); return; }
-    // Leaving full screen ends the show, as closing its window would.
-    if (showing && enteredFullScreen) input.push(2);
-    enteredFullScreen = false;
+    fullScreen = document.fullscreenElement !== null;
+    if (showing) fitBox();
   });
+
+  // The display's refresh rate, from the median interval of a run of animation frames; logged once.
+  function probeRefresh() {
+    if (refreshProbed) return;
+    refreshProbed = true;
+    const times = [];
+    const step = (time) => {
+      times.push(time);
+      if (times.length < 31) { requestAnimationFrame(step); return; }
+      const intervals = times.slice(1).map((t, i) => t - times[i]).sort((a, b) => a - b);
+      const refresh = 1000 / intervals[intervals.length >> 1];
+      // A little over the limit still counts as within it: a 75 Hz display that measures 75.3 keeps every frame.
+      every = maxFps > 0 ? Math.max(1, Math.ceil(refresh / (maxFps * 1.05))) : 1;
+      console.log(`vesk: refresh about ${refresh.toFixed(1)} Hz; presenting every ${every === 1 ? '' : every + ' '}`
+        + `animation frame${every === 1 ? '' : 's'}` + (maxFps > 0 ? `, at most ${maxFps} a second` : ''));
+    };
+    requestAnimationFrame(step);
+  }
 
   function finishLaunch(answer) {
     const resolve = launchResolve;
@@ -274,9 +402,7 @@ const VeskPage = (() => {
     if (fullScreen) {
       $('show').hidden = false;
       fitBox();
-      if ($('show').requestFullscreen) {
-        $('show').requestFullscreen().catch((error) => { console.warn('vesk: no full screen: ' + error); fitBox(); });
-      }
+      toggleFullScreen();
     }
     trace = params().has('trace') || window.veskRecordTrace ? [] : null;
     frames = 0;
@@ -332,19 +458,29 @@ const VeskPage = (() => {
       fullScreen = isFullScreen && fullScreen;
       $('show').hidden = false;
       fitBox();
+      probeRefresh();
     },
     hideShow() {
       showing = false;
       $('no-sound').hidden = true;
+      $('touch-controls').hidden = true;
       $('show').hidden = true;
       if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     },
     takeInput() { return input.length > 0 ? input.shift() : 0; },
-    nextFrame() { return new Promise((resolve) => requestAnimationFrame(resolve)); },
+    nextFrame() {
+      return new Promise((resolve) => {
+        let wait = every;
+        const step = () => (--wait > 0 ? requestAnimationFrame(step) : resolve());
+        requestAnimationFrame(step);
+      });
+    },
+    // Only a new picture comes here: the program leaves the canvas alone while the picture stays the same.
     draw(rgba, width, height) {
-      if (canvas.width !== width || canvas.height !== height) Object.assign(canvas, { width, height });
+      if (resize(frame, [width, height])) fitBox();
       const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
-      context2d.putImageData(new ImageData(pixels, width, height), 0, 0);
+      frame2d.putImageData(new ImageData(pixels, width, height), 0, 0);
+      drawScaled();
       ++frames;
     },
     screenSize() { return [window.screen.width || 1024, window.screen.height || 768]; },

@@ -17,6 +17,7 @@ VeskAudio.close = function() {};
 VeskAudio.load = function(bytes) {};
 VeskAudio.open = function() {};
 VeskAudio.order = function() {};
+VeskAudio.pause = function(paused) {};
 VeskAudio.play = function() {};
 VeskAudio.post = function(message) {};
 VeskAudio.stop = function() {};

@@ -32,6 +32,7 @@ class VeskProcessor extends AudioWorkletProcessor {
     this.player = null;
     this.pending = [];
     this.playing = false;
+    this.paused = false;
     this.frames = 0;
     this.lastOrder = -1;
     this.port.onmessage = (event) => (this.player ? this.handle(event.data) : this.pending.push(event.data));
@@ -56,9 +57,11 @@ class VeskProcessor extends AudioWorkletProcessor {
       case 'play':
         p._vesk_player_rewind();
         this.playing = true;
+        this.paused = false;
         this.frames = 0;
         this.lastOrder = p._vesk_player_order();
         break;
+      case 'pause': this.paused = message.paused; break;
       case 'stop': this.playing = false; break;
       case 'free': this.playing = false; p._vesk_player_free(); break;
       default: break;
@@ -68,7 +71,7 @@ class VeskProcessor extends AudioWorkletProcessor {
   process(inputs, outputs) {
     const left = outputs[0][0];
     const right = outputs[0][1] || left;
-    if (!this.playing || !this.player) {
+    if (!this.playing || this.paused || !this.player) {
       left.fill(0);
       right.fill(0);
       return true;

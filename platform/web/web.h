@@ -34,7 +34,8 @@ class WebTicker : public Ticker {
 
 // The show window is the page's show box; the picture goes to its canvas at the browser's next animation frame,
 // at the show's own size: the page stretches the canvas, as the screen would have been stretched.
-// Escape, and leaving full screen (which closes the show as its close box would), come from the page's keys.
+// Escape and Space (pause) come from the page's keys; full screen and screenshots the page does itself, as only it
+// may ask the browser for full screen and only it holds the canvas.
 class WebVideo : public MemoryDevice {
  public:
   explicit WebVideo(WebTicker& ticker);
@@ -66,6 +67,7 @@ class WebMusic : public MusicPlayer {
   bool Play(float panSeparation) override;
   bool SetVolume(int32_t volume) override;
   int32_t Order() override;
+  bool Pause(bool paused) override;
   bool Stop() override;
   bool Free() override;
 

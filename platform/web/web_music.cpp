@@ -16,6 +16,7 @@ EM_JS(void, vesk_web_song_play, (float separation), {
 EM_JS(void, vesk_web_song_volume, (int volume), { VeskAudio.post({'type': 'volume', 'volume': volume}); });
 EM_JS(int, vesk_web_song_order, (), { return VeskAudio.order(); });
 EM_JS(void, vesk_web_song_stop, (), { VeskAudio.stop(); });
+EM_JS(void, vesk_web_song_pause, (int paused), { VeskAudio.pause(paused != 0); });
 EM_JS(void, vesk_web_song_free, (), { VeskAudio.post({'type': 'free'}); });
 
 namespace platform {
@@ -42,6 +43,11 @@ bool WebMusic::SetVolume(int32_t volume) {
 }
 
 int32_t WebMusic::Order() { return loaded_ ? vesk_web_song_order() : -1; }
+
+bool WebMusic::Pause(bool paused) {
+  if (loaded_) vesk_web_song_pause(paused ? 1 : 0);
+  return loaded_;
+}
 
 bool WebMusic::Stop() {
   if (loaded_) vesk_web_song_stop();

@@ -14,7 +14,7 @@ EM_JS(void, vesk_web_draw, (const uint8_t* rgba, int width, int height), {
 EM_ASYNC_JS(void, vesk_web_next_frame, (), { await VeskPage.nextFrame(); });
 EM_JS(int, vesk_web_screen_width, (), { return VeskPage.screenSize()[0]; });
 EM_JS(int, vesk_web_screen_height, (), { return VeskPage.screenSize()[1]; });
-// The page's input since the last call, one at a time: kInputNone, kInputEscape or kInputLeftFullScreen.
+// The page's input since the last call, one at a time: kInputNone, kInputEscape or kInputPause.
 EM_JS(int, vesk_web_take_input, (), { return VeskPage.takeInput(); });
 EM_JS(void, vesk_web_show, (int fullScreen, const char* title), {
   VeskPage.showShow(fullScreen != 0, UTF8ToString(title));
@@ -30,7 +30,7 @@ namespace {
 
 constexpr int kInputNone = 0;
 constexpr int kInputEscape = 1;
-constexpr int kInputLeftFullScreen = 2;
+constexpr int kInputPause = 2;
 
 // Canvas sizes of the page's 4:3 box; the picture keeps that shape whatever the size.
 constexpr int32_t kOfferedSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {960, 720}, {1024, 768}, {1280, 960}};
@@ -85,7 +85,7 @@ void WebVideo::DispatchPending() {
   for (int input = vesk_web_take_input(); input != kInputNone; input = vesk_web_take_input()) {
     if (!WindowOpen()) continue;
     if (input == kInputEscape) Post(ShowEvent::kEscape);
-    if (input == kInputLeftFullScreen) Post(ShowEvent::kCloseRequested);
+    if (input == kInputPause) Post(ShowEvent::kPause);
   }
   MemoryDevice::DispatchPending();
 }

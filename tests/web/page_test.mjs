@@ -68,6 +68,87 @@ async function firstOrderChange(page, runAt) {
   }
 }
 
+// A PNG's size and pixels as RGB bytes (8-bit RGB or RGBA, not interlaced), read here rather than by the browser
+// that wrote it.
+function readPng(bytes) {
+  let at = 8;
+  let header = null;
+  const data = [];
+  while (at < bytes.length) {
+    const length = bytes.readUInt32BE(at);
+    const type = bytes.toString('latin1', at + 4, at + 8);
+    const body = bytes.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') header = { width: body.readUInt32BE(0), height: body.readUInt32BE(4), depth: body[8], colour: body[9] };
+    if (type === 'IDAT') data.push(body);
+    at += 12 + length;
+  }
+  if (!header || header.depth !== 8 || ![2, 6].includes(header.colour)) return null;
+  const channels = header.colour === 6 ? 4 : 3;
+  const stride = header.width * channels;
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const rows = Buffer.alloc(stride * header.height);
+  for (let y = 0; y < header.height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= channels ? rows[y * stride + x - channels] : 0;
+      const b = y > 0 ? rows[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? rows[(y - 1) * stride + x - channels] : 0;
+      const paeth = () => {
+        const p = a + b - c;
+        const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
+        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      };
+      const predicted = [0, a, b, (a + b) >> 1, paeth()][filter];
+      rows[y * stride + x] = raw[y * (stride + 1) + 1 + x] + predicted;
+    }
+  }
+  const rgb = Buffer.alloc(header.width * header.height * 3);
+  for (let i = 0; i < header.width * header.height; ++i) rows.copy(rgb, i * 3, i * channels, i * channels + 3);
+  return { width: header.width, height: header.height, rgb };
+}
+
+// The canvas's picture at the show's 320 x 200, as RGB bytes: the centre of each of its blocks, which scaling by
+// nearest pixel leaves exactly the show's colour.
+const screenPicture = (page) => page.$eval('#screen', (c) => {
+  const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  let text = '';
+  for (let y = 0; y < 200; ++y) {
+    for (let x = 0; x < 320; ++x) {
+      const at = (Math.floor((y + 0.5) * c.height / 200) * c.width + Math.floor((x + 0.5) * c.width / 320)) * 4;
+      text += String.fromCharCode(d[at], d[at + 1], d[at + 2]);
+    }
+  }
+  return btoa(text);
+}).then((base64) => Buffer.from(base64, 'base64'));
+
+// The show's clock at its last presented frame, the music's order and how many order changes it has reported.
+const showState = (page) => page.evaluate(() => {
+  const s = VeskPage.state();
+  const last = VeskPage.presents().pop();
+  return { showing: s.showing, clock: last ? last[1] : -1, order: s.order, changes: s.orderLog.length,
+    orderLog: s.orderLog, fullScreen: document.fullscreenElement && document.fullscreenElement.id,
+    box: [document.getElementById('screen').clientWidth, document.getElementById('screen').clientHeight] };
+});
+
+// Whether the show still plays on the page: its clock moves on over a second.
+async function checkPlaying(page, what) {
+  const before = await showState(page);
+  await sleep(1000);
+  const after = await showState(page);
+  check(after.showing && after.clock > before.clock,
+    `${what}: the show plays on (clock ${before.clock} -> ${after.clock}, full screen: ${after.fullScreen})`);
+  return after;
+}
+
+// Switches full screen by press (a key or the button) and checks that it switched and that the show plays on.
+async function switchFullScreen(page, how, press, wanted) {
+  await press();
+  const switched = await page.waitForFunction((w) => (document.fullscreenElement !== null) === w, { timeout: 5000 },
+    wanted).then(() => true, () => false);
+  check(switched, `${how} ${wanted ? 'enters' : 'leaves'} full screen`);
+  return checkPlaying(page, how);
+}
+
 // The first presented frame of picture 1, waiting for it up to 75 s after Run Demo. Looked for in the page: moving
 // thousands of frames' records out four times a second (slow over Firefox's WebDriver BiDi) starves its audio.
 async function picture1(page, runAt) {
@@ -113,6 +194,8 @@ await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const url = `http://127.0.0.1:${server.address().port}/`;
 
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'vesk-browser-'));
+// Where the browser saves the page's downloads.
+const downloads = path.join(scratch, 'downloads');
 
 // A PulseAudio server of the test's own, on a null sink, in a runtime folder nothing else uses.
 async function startSoundServer() {
@@ -139,6 +222,7 @@ async function startSoundServer() {
 async function launchBrowser(soundSocket) {
   const profile = fs.mkdtempSync(path.join(scratch, 'profile-'));
   const defaultViewport = { width: 1024, height: 768 };
+  fs.mkdirSync(downloads, { recursive: true });
   if (!firefox) {
     return puppeteer.launch({
       executablePath: executable,
@@ -147,6 +231,7 @@ async function launchBrowser(soundSocket) {
         '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
         `--user-data-dir=${profile}`, '--window-size=1024,768'],
       defaultViewport,
+      downloadBehavior: { policy: 'allow', downloadPath: downloads },
     });
   }
   const clientConfig = path.join(profile, 'pulse-client.conf');
@@ -168,6 +253,11 @@ async function launchBrowser(soundSocket) {
       'full-screen-api.warning.timeout': 0,
       'full-screen-api.transition-duration.enter': '0 0',
       'full-screen-api.transition-duration.leave': '0 0',
+      'browser.download.dir': downloads,
+      'browser.download.folderList': 2,
+      'browser.download.useDownloadDir': true,
+      'browser.download.always_ask_before_handling_new_types': false,
+      'browser.download.alwaysOpenPanel': false,
     },
   });
 }
@@ -185,8 +275,10 @@ try {
   const page = await browser.newPage();
   const errors = [];
   page.on('pageerror', (error) => { errors.push(String(error)); console.log(`page error: ${error}`); });
+  const logged = [];
   page.on('console', (message) => {
     console.log(`page ${message.type()}: ${message.text()}`);
+    logged.push(message.text());
     if (message.type() === 'error') errors.push(message.text());
   });
 
@@ -225,6 +317,9 @@ try {
   check(windowTitle.startsWith('Vesk by Orrent'), `the page takes the show window's title ("${windowTitle}")`);
   const canvasBox = await page.$eval('#screen', (c) => [c.clientWidth, c.clientHeight]);
   check(canvasBox[0] * 3 === canvasBox[1] * 4, `the picture keeps 4:3 (${canvasBox})`);
+  // Sharp scaling draws the box's own pixels (the F12 check below finds each block's centre exact).
+  const canvasSize = await page.$eval('#screen', (c) => [c.width, c.height]);
+  check(canvasSize.join() === '640,480', `sharp scaling draws the 640x480 box pixel for pixel (${canvasSize})`);
 
   // The canvas glows: the burst's white core appears.
   const glow = () => page.$eval('#screen', (c) => {
@@ -306,6 +401,73 @@ try {
     await page.screenshot({ path: path.join(out, 'picture1.png') });
   }
 
+  // F12 saves the picture on screen as a 320 x 200 PNG download, its pixels the canvas's.
+  const shownBefore = await screenPicture(page);
+  await page.keyboard.press('F12');
+  let png = null;
+  for (let waited = 0; !png && waited < 5000; waited += 100) {
+    await sleep(100);
+    const name = fs.readdirSync(downloads).find((f) => f.endsWith('.png'));
+    try {
+      png = name ? readPng(fs.readFileSync(path.join(downloads, name))) : null;
+      if (png) fs.copyFileSync(path.join(downloads, name), path.join(out, 'f12.png'));
+    } catch { /* still being written */ }
+  }
+  const shownAfter = await screenPicture(page);
+  check(png && png.width === 320 && png.height === 200,
+    `F12 downloads a 320x200 PNG (${png ? `${png.width}x${png.height}` : 'none'})`);
+  check(png && (png.rgb.equals(shownBefore) || png.rgb.equals(shownAfter)), "the downloaded picture is the canvas's");
+
+  // Space holds the show: its clock, its music and its picture stand still until a second Space.
+  const heldAt = Date.now();
+  await page.keyboard.press(' ');
+  await sleep(300);
+  const held = await showState(page);
+  const heldPicture = await screenPicture(page);
+  await sleep(1200);
+  const still = await showState(page);
+  const after = 'after the session has its pause';
+  check(still.showing && still.clock === held.clock,
+    `Space holds the show's clock (${held.clock} -> ${still.clock} over 1.2 s; passes ${after})`);
+  check(still.changes === held.changes, `Space holds the music (${still.changes - held.changes} order changes `
+    + `over 1.2 s; passes ${after})`);
+  check((await screenPicture(page)).equals(heldPicture), 'Space holds the picture');
+  const resumeAt = Date.now();
+  await page.keyboard.press(' ');
+  const heldMs = resumeAt - heldAt;
+  const resumed = await checkPlaying(page, 'a second Space');
+  // The held time is not made up for: the clock goes on from where it stood.
+  const kClockPerSecond = 17920 * 50;
+  const jump = (resumed.clock - still.clock) / kClockPerSecond * 1000;
+  check(jump < Date.now() - resumeAt + 300,
+    `the clock goes on from where it stood (${jump.toFixed(0)} ms in ${Date.now() - resumeAt} ms; passes ${after})`);
+  // The music goes on from its held frame: the next order change falls on Linux's sample frame, later by the hold.
+  let orders = resumed.orderLog;
+  for (let waited = 0; orders.length <= still.changes && waited < 6000; waited += 200) {
+    await sleep(200);
+    orders = (await showState(page)).orderLog;
+  }
+  const lagOf = (change) => change[2] - change[1] / 44.1;
+  const next = orders[still.changes];
+  const grew = next && still.changes > 0 ? lagOf(next) - lagOf(orders[still.changes - 1]) : NaN;
+  check(next && reference[still.changes] && next[1] === reference[still.changes][1]
+    && grew > heldMs - 500 && grew < heldMs + 700,
+  `the music resumes where it was held: the next order change ${JSON.stringify(next)} is ${grew.toFixed(0)} ms later `
+    + `than its time, held ${heldMs} ms (passes ${after})`);
+
+  // On a touch screen a tap on the picture shows the controls, which hide again after a few seconds.
+  const middle = await page.$eval('#screen', (c) => {
+    const r = c.getBoundingClientRect();
+    return [r.x + r.width / 2, r.y + r.height / 2];
+  });
+  const tapped = await page.touchscreen.tap(middle[0], middle[1]).then(() => true,
+    (error) => { console.log(`SKIP touch: ${error}`); return false; });
+  if (tapped) {
+    check(await page.$eval('#touch-controls', (e) => !e.hidden), 'a tap on the picture shows the touch controls');
+    const hid = await page.waitForSelector('#touch-controls', { hidden: true, timeout: 8000 }).then(() => true, () => false);
+    check(hid, 'the touch controls hide again');
+  }
+
   // The recorded frames.
   const size = await page.evaluate(() => VeskPage.traceBytes().length);
   const chunk = 4 << 20;
@@ -334,8 +496,8 @@ try {
   check(await page.$eval('#show', (e) => e.hidden), 'the show is gone');
   await page.screenshot({ path: path.join(out, 'back.png') });
 
-  // Full screen with Nosound: the picture fills the screen's 4:3 box, the silent music still advances, and
-  // leaving full screen ends the show.
+  // Full screen with Nosound: the picture fills the screen's 4:3 box and the silent music still advances; leaving
+  // and entering full screen, by key, button or the browser, keeps the show playing.
   check(await page.$eval('#windowed', (e) => !e.checked), 'the form opens again with its boxes unticked');
   await page.select('#resolution', '640x480x32');
   await page.click('#nosound');
@@ -352,9 +514,27 @@ try {
   check(full.orders.length > 0 && full.orders[0][0] === 1 && full.orders[0][1] === reference[0][1],
     `Nosound still advances the music (${JSON.stringify(full.orders)})`);
   checkLag(full.orders, 'second run');
-  await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+  const fullCanvas = await page.$eval('#screen', (c) => [c.width, c.height]);
+  check(fullCanvas.join() === '1024,768', `sharp scaling draws the 1024x768 screen pixel for pixel (${fullCanvas})`);
+  let now = await switchFullScreen(page, 'the browser', () => page.evaluate(() => document.exitFullscreen()), false);
+  check(now.box.join() === '640,480', `out of full screen the picture is back in its 640x480 box (${now.box})`);
+  await switchFullScreen(page, 'F11', () => page.keyboard.press('F11'), true);
+  await switchFullScreen(page, 'Alt+Enter', async () => {
+    await page.keyboard.down('Alt');
+    await page.keyboard.press('Enter');
+    await page.keyboard.up('Alt');
+  }, false);
+  now = await switchFullScreen(page, 'the full-screen button', () => page.click('#full-screen'), true);
+  check(now.box.join() === '1024,768', `the button's full screen fills the screen (${now.box})`);
+  await switchFullScreen(page, 'F11 again', () => page.keyboard.press('F11'), false);
+  await page.screenshot({ path: path.join(out, 'left-full-screen.png') });
+  await page.keyboard.press('Escape');
   await page.waitForSelector('#launch:not([hidden])', { timeout: 10000 }).then(() => true, () => false)
-    .then((back) => check(back, 'leaving full screen returns to the launch page'));
+    .then((back) => check(back, 'Escape still returns to the launch page'));
+  // The display's refresh is measured once a page; a 60 Hz display has every animation frame presented.
+  const refreshLines = logged.filter((l) => l.startsWith('vesk: refresh'));
+  check(refreshLines.length === 1 && refreshLines[0].includes('presenting every animation frame'),
+    `the refresh and the frames presented are logged once (${refreshLines.join(' | ')})`);
 
   // Exit leaves the program; the page offers to start again.
   await page.click('#exit');
@@ -365,14 +545,23 @@ try {
   // Without an audio worklet the music still advances, silently, and the pictures still come.
   const bare = await browser.newPage();
   await bare.evaluateOnNewDocument(() => { delete window.AudioContext; });
-  await bare.goto(url, { waitUntil: 'load' });
+  // Also whole-multiple scaling, and presents limited to 30 a second.
+  await bare.goto(url + '?scale=integer&max-fps=30', { waitUntil: 'load' });
   await bare.waitForSelector('#launch:not([hidden])', { timeout: 30000 });
+  await bare.select('#resolution', '640x480x32');
   await bare.click('#windowed');
   const bareAt = Date.now();
   await bare.click('#run-demo');
   const silent = await firstOrderChange(bare, bareAt);
   check(silent.length > 0 && silent[0][0] === 1, `without audio the music advances (${JSON.stringify(silent)})`);
   checkLag(silent, 'no AudioContext');
+  const integer = await bare.$eval('#screen', (c) => [c.width, c.height, c.clientWidth, c.clientHeight]);
+  check(integer.join() === '640,400,640,400', `integer scaling shows 2 x 2 blocks, 640x400 (${integer})`);
+  const presented = () => bare.evaluate(() => VeskPage.presents().length);
+  const [count0, rateAt] = [await presented(), Date.now()];
+  await sleep(2000);
+  const rate = (await presented() - count0) * 1000 / (Date.now() - rateAt);
+  check(rate > 20 && rate < 33, `max-fps=30 presents every other frame of 60 (${rate.toFixed(1)} a second)`);
   await bare.keyboard.press('Escape');
   await bare.close();
 } finally {
