@@ -10,12 +10,11 @@
 # a cached build returns at once. JOBS sets the build's parallelism (default: all cores).
 #
 # Only the library is built, straight from the list of its sources in the package's Makefile.am: the package's
-# configure script runs a minute or more, one check at a time, and decides nothing the flags below do not. The
-# objects for Windows are byte for byte those of the package's own build.
+# configure script runs a minute or more, one check at a time, and decides nothing the flags below do not.
 # This version has no option that leaves a module loader out (its loader table is fixed, and NO_PLUGINS does not
-# build). The page downloads its player, and the show plays one XM module: for the web, the loader table keeps the
-# XM loader alone and the packed-container probes go, so the linker leaves every other loader out (a third of the
-# player). Nothing the XM loader or the mixer does changes.
+# build). The show plays one XM module: the loader table keeps the XM loader alone and the packed-container probes
+# go, and the loaders nothing reaches then are not compiled at all (a third of the player, and of its build time;
+# the page downloads less). Nothing the XM loader or the mixer does changes.
 set -euo pipefail
 
 target=${1:?usage: build-libopenmpt.sh mingw64|wasm}
@@ -23,8 +22,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cache=${VESK_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/vesk}
 version=$(dpkg-query -W -f='${source:Version}' libopenmpt-dev)
 # Raise the tag whenever what is built changes, so that an older build in the cache is not taken for it.
-options=lib2
-[ "$target" = wasm ] && options=lib2-xm
+options=lib2-xm
 prefix=$cache/libopenmpt-$version-$target-$options
 if [ -f "$prefix/lib/libopenmpt.a" ] && [ -f "$prefix/.complete" ]; then
   echo "$prefix"
@@ -47,15 +45,13 @@ trap 'rm -rf "$work"' EXIT
 cp -a "$source_dir/." "$work/"
 cd "$work"
 
-if [ "$target" = wasm ]; then
-  table=soundlib/Sndfile.cpp
-  sed -i -e '/^\tMPT_DECLARE_FORMAT(/{/MPT_DECLARE_FORMAT(XM)/!d}' \
-    -e '/MPT_DO_PROBE(result, ProbeFileHeader\(MMCMP\|PP20\|XPK\|UMX\)(/d' \
-    -e '/packedContainerType == ModContainerType::None && Unpack\(XPK\|PP20\|MMCMP\|UMX\)(/d' "$table"
-  if [ "$(grep -cP '^\tMPT_DECLARE_FORMAT\(' "$table")" != 1 ] || grep -qE 'ProbeFileHeader(MMCMP|UMX)\(file|UnpackUMX\(' "$table"; then
-    echo "build-libopenmpt: $table no longer has the loader table this script trims; its layout has changed" >&2
-    exit 1
-  fi
+table=soundlib/Sndfile.cpp
+sed -i -e '/^\tMPT_DECLARE_FORMAT(/{/MPT_DECLARE_FORMAT(XM)/!d}' \
+  -e '/MPT_DO_PROBE(result, ProbeFileHeader\(MMCMP\|PP20\|XPK\|UMX\)(/d' \
+  -e '/packedContainerType == ModContainerType::None && Unpack\(XPK\|PP20\|MMCMP\|UMX\)(/d' "$table"
+if [ "$(grep -cP '^\tMPT_DECLARE_FORMAT\(' "$table")" != 1 ] || grep -qE 'ProbeFileHeader(MMCMP|UMX)\(file|UnpackUMX\(' "$table"; then
+  echo "build-libopenmpt: $table no longer has the loader table this script trims; its layout has changed" >&2
+  exit 1
 fi
 
 jobs=${JOBS:-$(nproc)}
@@ -102,13 +98,11 @@ if [ "${#sources[@]}" -lt 50 ]; then
   echo "build-libopenmpt: Makefile.am lists only ${#sources[@]} sources; its layout has changed" >&2
   exit 1
 fi
-if [ "$target" = wasm ]; then
-  # The loaders the trimmed table no longer reaches are not compiled at all. The XM loader borrows from the IT and
-  # MOD loaders, and the sample reader unpacks with the AMS and DMF loaders' routines: those stay.
-  mapfile -t sources < <(printf '%s\n' "${sources[@]}" |
-    grep -vE '/((Load|load)_[a-z0-9_]+|Container[A-Z0-9]+|UMXTools)\.cpp$' ; printf '%s\n' "${sources[@]}" |
-    grep -E '/Load_(xm|it|mod|ams|dmf)\.cpp$')
-fi
+# The loaders the trimmed table no longer reaches are not compiled at all. The XM loader borrows from the IT and
+# MOD loaders, and the sample reader unpacks with the AMS and DMF loaders' routines: those stay.
+mapfile -t sources < <(printf '%s\n' "${sources[@]}" |
+  grep -vE '/((Load|load)_[a-z0-9_]+|Container[A-Z0-9]+|UMXTools)\.cpp$' ; printf '%s\n' "${sources[@]}" |
+  grep -E '/Load_(xm|it|mod|ams|dmf)\.cpp$')
 
 # Every file that starts from common/stdafx.h (all but the two API front ends) reads it precompiled.
 echo '#include "stdafx.h"' >pch.h
