@@ -16,8 +16,10 @@ for arg in "$@"; do
 done
 
 build=$root/build-fuzz
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESK_FUZZ=ON \
-  -DVESK_BUILD_BENCH=OFF >/dev/null
+# -O1 with line tables: what the sanitizers advise, at half the build time of -O2 with full debug information.
+flags="-O1 -gline-tables-only -DNDEBUG"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$flags" -DVESK_FUZZ=ON -DVESK_BUILD_BENCH=OFF -DVESK_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$build" --target trace_fuzz -j2
 
 fuzzer=$build/tests/fuzz/trace_fuzz
