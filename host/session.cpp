@@ -114,6 +114,7 @@ bool HostSession::Launch(platform::LaunchView& view, const LaunchPreset& preset,
 
 int HostSession::RunToEnd(platform::LaunchView& view, const LaunchPreset& preset, ShowEntry show) {
   TablesAhead tables(show == RunShow);
+  music_.Prepare();
   if (!BuildModes()) {
     // Without a display nothing can be shown: the program ends after the message, with nothing left running.
     platform_.video.Release();

@@ -6,11 +6,19 @@
 
 #include "platform/resources.h"
 
-void ShowMusic::Load() {
+namespace {
+
+// The loader is told the module's fixed length, but never more than the resource holds.
+std::span<const uint8_t> ModuleData() {
   const platform::Resource module = platform::FindResource(kModuleResourceName);
-  // The loader is told the module's fixed length, but never more than the resource holds.
-  player_.Load(std::span<const uint8_t>(module.data, module.data == nullptr ? 0 : std::min(kModuleBytes, module.size)));
+  return {module.data, module.data == nullptr ? 0 : std::min(kModuleBytes, module.size)};
 }
+
+}  // namespace
+
+void ShowMusic::Load() { player_.Load(ModuleData()); }
+
+void ShowMusic::Prepare() { player_.Prepare(ModuleData()); }
 
 void ShowMusic::Start(bool soundOn) {
   player_.Play(0.0f);

@@ -17,6 +17,8 @@ class ShowMusic {
   void CloseDevice() { player_.CloseDevice(); }
   // Loads the module from its resource; a failed load leaves no song, and every later call harmless.
   void Load();
+  // Lets the player start reading the module ahead of Load, while the launch is still being chosen.
+  void Prepare();
   // Plays the module in mono, silenced (but advancing) when sound is off.
   void Start(bool soundOn);
   // Holds the song where it is, or lets it go on; false where the player cannot.

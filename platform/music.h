@@ -20,6 +20,9 @@ class MusicPlayer {
   virtual void CloseDevice() = 0;
   // The module in data, which must outlive the song; false when it cannot be read.
   virtual bool Load(std::span<const uint8_t> data) = 0;
+  // May start reading the module in data beside other work, so that a Load of the same data later finds it read.
+  // Changes nothing Load answers or plays; data must outlive the player.
+  virtual void Prepare(std::span<const uint8_t> data) { (void)data; }
   // Starts the song from its beginning. panSeparation 0 plays every channel in the centre, 1 at the module's own
   // panning.
   virtual bool Play(float panSeparation) = 0;

@@ -17,7 +17,10 @@ uint64_t FramesDue(std::chrono::steady_clock::duration elapsed, int32_t rate) {
 
 Mixer::Mixer(AudioOutput& output, Trace trace) : output_(output), trace_(trace) {}
 
-Mixer::~Mixer() { CloseDevice(); }
+Mixer::~Mixer() {
+  if (preparing_.joinable()) preparing_.join();
+  CloseDevice();
+}
 
 bool Mixer::OpenDevice() {
   if (device_.joinable()) return false;
@@ -42,9 +45,22 @@ void Mixer::CloseDevice() {
   if (outputOpen_.exchange(false)) output_.Close();
 }
 
+void Mixer::Prepare(std::span<const uint8_t> data) {
+  if (preparing_.joinable()) return;
+  preparedData_ = data;
+  preparing_ = std::thread([this, data] { prepared_ = ModulePlayer::Load(data.data(), data.size()); });
+}
+
 bool Mixer::Load(std::span<const uint8_t> data) {
-  // Read on the calling thread: it takes milliseconds, and the answer is then known at once.
-  std::unique_ptr<ModulePlayer> player = ModulePlayer::Load(data.data(), data.size());
+  // Read on the calling thread, unless read ahead: the answer is then known at once.
+  std::unique_ptr<ModulePlayer> player;
+  if (preparing_.joinable()) {
+    preparing_.join();
+    if (data.data() == preparedData_.data() && data.size() == preparedData_.size()) player = std::move(prepared_);
+    prepared_.reset();
+    preparedData_ = {};
+  }
+  if (player == nullptr) player = ModulePlayer::Load(data.data(), data.size());
   std::lock_guard<std::mutex> lock(mutex_);
   player_ = std::move(player);
   playing_ = false;

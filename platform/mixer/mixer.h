@@ -35,6 +35,8 @@ class Mixer : public MusicPlayer {
   void CloseDevice() override;
   // Replaces whatever song there was.
   bool Load(std::span<const uint8_t> data) override;
+  // Reads the module on a thread of its own: reading it builds the player's tables, tens of milliseconds.
+  void Prepare(std::span<const uint8_t> data) override;
   bool Play(float panSeparation) override;
   bool SetVolume(int32_t volume) override;
   int32_t Order() override;
@@ -55,6 +57,9 @@ class Mixer : public MusicPlayer {
   bool playing_ = false;
   bool paused_ = false;
   std::thread device_;  // opens the output, or renders unheard in its place until closing_
+  std::thread preparing_;  // reads prepared_ from preparedData_
+  std::span<const uint8_t> preparedData_;
+  std::unique_ptr<ModulePlayer> prepared_;
   std::atomic<bool> closing_{false};
   std::atomic<bool> outputOpen_{false};
 };

@@ -169,6 +169,25 @@ TEST(MixerWithoutSong, EveryCallFailsHarmlessly) {
   EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](int16_t s) { return s == 0; }));
 }
 
+// Reading ahead changes nothing Load answers: the prepared song is taken only for the same data.
+TEST(MixerPrepared, LoadTakesThePreparedSongOnlyForTheSameData) {
+  if (ShowModule().empty()) GTEST_SKIP() << "the program was built without its module";
+  static const uint8_t garbage[64] = {1, 2, 3};
+  FakeOutput output(true);
+  Mixer other(output);
+  other.Prepare(ShowModule());
+  EXPECT_FALSE(other.Load(garbage));
+  EXPECT_EQ(other.Order(), -1);
+
+  Mixer mixer(output);
+  mixer.Prepare(garbage);
+  ASSERT_TRUE(mixer.Load(ShowModule()));
+  mixer.Prepare(ShowModule());
+  ASSERT_TRUE(mixer.Load(ShowModule()));
+  ASSERT_TRUE(mixer.Play(0.0f));
+  EXPECT_EQ(mixer.Order(), 0);
+}
+
 TEST(MixerWithoutDevice, SaysSoOnceAndTheSongStillAdvancesInRealTime) {
   if (ShowModule().empty()) GTEST_SKIP() << "the program was built without its module";
   FakeOutput output(false);
