@@ -64,7 +64,8 @@ struct ShowWindowSpec {
 };
 
 // The work surface while it is locked: rows pitch bytes apart, width x height pixels in the layout of the mode
-// that the host's own mode record describes.
+// that the host's own mode record describes. A device may hold only the top-left corner the picture is packed
+// into, and then gives just that.
 struct WorkTarget {
   uint8_t* pixels = nullptr;
   int32_t pitch = 0;
@@ -124,7 +125,7 @@ class VideoDevice {
   // Destroys the show window, when there is one; the event source reports kDestroyed.
   virtual void DestroyWindow() = 0;
 
-  // Locks the whole work surface, waiting while it is busy.
+  // Locks the work surface (see WorkTarget), waiting while it is busy.
   virtual Access Lock(WorkTarget& target) = 0;
   virtual void Unlock() = 0;
   // Waits for the start of the vertical blank that ends this present's share of blanks (see BlanksPerPresent),

@@ -40,8 +40,7 @@ Access SdlVideo::Lock(WorkTarget& target) {
   if (lost_ || work_ == nullptr) return Access::kLost;
   // Locked twice without an unlock between: refused, not lost.
   if (locked_ != nullptr) return Access::kFailed;
-  // Only the corner the picture is packed into is locked, so that unlocking uploads just that; the pixels and
-  // pitch are still those of the whole surface from its first byte.
+  // The work texture is the corner the picture is packed into (MakeWorkTexture), and that is what is locked.
   const SDL_Rect corner = {0, 0, std::min(workWidth_, kPictureWidth), std::min(workHeight_, kPictureHeight)};
   void* pixels = nullptr;
   if (SDL_LockTexture(work_.get(), &corner, &pixels, &lockedPitch_) != 0) {
@@ -49,7 +48,7 @@ Access SdlVideo::Lock(WorkTarget& target) {
     return Access::kLost;
   }
   locked_ = static_cast<uint8_t*>(pixels);
-  target = {locked_, lockedPitch_, workWidth_, workHeight_};
+  target = {locked_, lockedPitch_, corner.w, corner.h};
   return Access::kOk;
 }
 

@@ -180,9 +180,12 @@ bool SdlVideo::MakeRenderer() {
   return true;
 }
 
+// Only the corner the host packs its picture into is ever locked or presented, so the texture is no bigger: a
+// texture of the whole screen would be cleared at creation, megabytes of fresh memory at the start of the show.
 bool SdlVideo::MakeWorkTexture() {
   work_.reset(SDL_CreateTexture(renderer_.get(), sdlbackend::PackingTextureFormat(workLayout_),
-                                SDL_TEXTUREACCESS_STREAMING, workWidth_, workHeight_));
+                                SDL_TEXTUREACCESS_STREAMING, std::min(workWidth_, kScreenWidth),
+                                std::min(workHeight_, kScreenHeight)));
   if (work_ == nullptr) return false;
   SDL_SetTextureScaleMode(work_.get(), SDL_ScaleModeNearest);
   return true;
