@@ -120,6 +120,8 @@ class SdlVideo : public VideoDevice, public EventSource {
   int32_t sharpHeight_ = 0;
   SDL_Rect sharpFrom_ = {};
   std::vector<sdlbackend::Straddle> sharpColumns_;  // every column: its first source column, and alpha to the next
+  std::vector<uint16_t> columnWeights_;             // every column's weight of the next, once for each byte
+  std::vector<uint32_t> columnPairs_;               // a row's first source pixels, then the next ones
   std::vector<sdlbackend::Straddle> sharpRows_;     // every row, likewise
   int32_t sharpRowsFor_ = 0;                        // the picture height sharpRows_ was worked out for
   std::vector<uint32_t> sharpExpanded_;             // software renderer: the source rows stretched to its width
