@@ -119,12 +119,16 @@ class SdlVideo : public VideoDevice, public EventSource {
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
   SDL_Rect sharpFrom_ = {};
-  std::vector<sdlbackend::Straddle> sharpColumns_;  // every column: its first source column, and alpha to the next
-  std::vector<uint16_t> columnWeights_;             // every column's weight of the next, once for each byte
-  std::vector<uint32_t> columnPairs_;               // a row's first source pixels, then the next ones
-  std::vector<sdlbackend::Straddle> sharpRows_;     // every row, likewise
-  int32_t sharpRowsFor_ = 0;                        // the picture height sharpRows_ was worked out for
-  std::vector<uint32_t> sharpExpanded_;             // software renderer: the source rows stretched to its width
+  // A source column's output: copies of it, then where the next starts within an output column, the two mixed,
+  // the next taking weight / 256.
+  struct ColumnRun {
+    int32_t copies;
+    uint16_t weight;
+  };
+  std::vector<ColumnRun> sharpColumns_;
+  std::vector<sdlbackend::Straddle> sharpRows_;  // every row: its first source row, and alpha to the next
+  int32_t sharpRowsFor_ = 0;                     // the picture height sharpRows_ was worked out for
+  std::vector<uint32_t> sharpExpanded_;          // software renderer: the source rows stretched to its width
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

@@ -151,17 +151,25 @@ namespace {
 // A straddle's alpha (0 to 255) as a mixing weight (0 to 256).
 uint16_t Weight(uint8_t alpha) { return static_cast<uint16_t>(alpha + (alpha >> 7)); }
 
-// Runs of p and q mixed byte by byte, every byte a colour channel, q taking weights[i] / 256: in 16-bit
-// arithmetic, which fits (at most 255 * 256 + 128) and lets the compiler do many bytes at once.
-uint8_t MixByte(uint8_t p, uint8_t q, uint16_t weight) {
-  return static_cast<uint8_t>(static_cast<uint16_t>(static_cast<uint16_t>(p * (256 - weight)) +
-                                                    static_cast<uint16_t>(q * weight) + 128) >> 8);
+// p and q mixed, q taking weight / 256, channel by channel (two at once: red and blue, then green).
+uint32_t Mix(uint32_t p, uint32_t q, uint32_t weight) {
+  const uint32_t keep = 256 - weight;
+  const uint32_t redBlue = ((p & 0xFF00FF) * keep + (q & 0xFF00FF) * weight + 0x800080) >> 8 & 0xFF00FF;
+  const uint32_t green = ((p & 0xFF00) * keep + (q & 0xFF00) * weight + 0x8000) >> 8 & 0xFF00;
+  return redBlue | green;
 }
-void MixBytes(const uint8_t* p, const uint8_t* q, const uint16_t* weights, uint8_t* out, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) out[i] = MixByte(p[i], q[i], weights[i]);
-}
-void MixBytes(const uint8_t* p, const uint8_t* q, uint16_t weight, uint8_t* out, size_t bytes) {
-  for (size_t i = 0; i < bytes; ++i) out[i] = MixByte(p[i], q[i], weight);
+
+// Whole rows mixed as above, byte by byte in 16-bit arithmetic (which fits: at most 255 * 256 + 128), so that the
+// compiler does many bytes at once. The unused fourth byte of each pixel is mixed too.
+void MixRow(const uint32_t* p, const uint32_t* q, uint16_t weight, uint32_t* out, size_t pixels) {
+  const auto* pBytes = reinterpret_cast<const uint8_t*>(p);
+  const auto* qBytes = reinterpret_cast<const uint8_t*>(q);
+  auto* outBytes = reinterpret_cast<uint8_t*>(out);
+  const auto keep = static_cast<uint16_t>(256 - weight);
+  for (size_t i = 0; i < pixels * 4; ++i) {
+    outBytes[i] = static_cast<uint8_t>(static_cast<uint16_t>(static_cast<uint16_t>(pBytes[i] * keep) +
+                                                             static_cast<uint16_t>(qBytes[i] * weight) + 128) >> 8);
+  }
 }
 
 // Every output pixel of a stretch of count source pixels onto size: its first source pixel, and the alpha of the
@@ -197,10 +205,15 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
     sharpWidth_ = to.w;
     sharpHeight_ = height;
     sharpFrom_ = from;
-    sharpColumns_ = EveryPixel(from.w, to.w);
-    columnWeights_.resize(static_cast<size_t>(to.w) * 4);
-    for (int32_t x = 0; x < to.w; ++x) std::fill_n(&columnWeights_[x * 4], 4, Weight(sharpColumns_[x].alpha));
-    columnPairs_.resize(static_cast<size_t>(to.w) * 2);
+    // Columns come as runs: those within a source column, then the one straddling it and the next, if any.
+    sharpColumns_.assign(static_cast<size_t>(from.w), {});
+    for (const sdlbackend::Straddle& c : EveryPixel(from.w, to.w)) {
+      if (c.alpha == 0) {
+        ++sharpColumns_[c.first].copies;
+      } else {
+        sharpColumns_[c.first].weight = Weight(c.alpha);
+      }
+    }
     sharpRows_ = EveryPixel(from.h, to.h);
     sharpRowsFor_ = to.h;
     sharpExpanded_.assign(softwareRenderer_ ? static_cast<size_t>(to.w) * from.h : 0, 0);
@@ -227,8 +240,7 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
       std::memcpy(out, upper, static_cast<size_t>(pixelsPerRow) * 4);
       continue;
     }
-    MixBytes(reinterpret_cast<const uint8_t*>(upper), reinterpret_cast<const uint8_t*>(upper + pixelsPerRow),
-             Weight(row.alpha), reinterpret_cast<uint8_t*>(out), static_cast<size_t>(pixelsPerRow) * 4);
+    MixRow(upper, upper + pixelsPerRow, Weight(row.alpha), out, static_cast<size_t>(pixelsPerRow));
   }
   SDL_UnlockTexture(sharp_.get());
   return true;
@@ -239,18 +251,14 @@ bool SdlVideo::ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uin
   const SDL_Rect band = {0, top, sharpWidth_, bottom - top};
   void* pixels = memory + static_cast<size_t>(top) * (pitch / 4);
   if (memory == nullptr && SDL_LockTexture(sharp_.get(), &band, &pixels, &pitch) != 0) return false;
-  // Each column's first source pixel and the next (or the same again), then the two mixed.
-  const size_t width = sharpColumns_.size();
-  uint32_t* firsts = columnPairs_.data();
-  uint32_t* nexts = firsts + width;
   for (int32_t y = top; y < bottom; ++y) {
     const uint32_t* in = picture_.data() + static_cast<size_t>(from.y + y) * kPictureWidth + from.x;
-    for (const sdlbackend::Straddle& c : sharpColumns_) {
-      firsts[c.at] = in[c.first];
-      nexts[c.at] = in[c.first + (c.alpha != 0 ? 1 : 0)];
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - top) * pitch);
+    for (size_t x = 0; x < sharpColumns_.size(); ++x) {
+      const ColumnRun run = sharpColumns_[x];
+      out = std::fill_n(out, run.copies, in[x]);
+      if (run.weight != 0) *out++ = Mix(in[x], in[x + 1], run.weight);
     }
-    MixBytes(reinterpret_cast<const uint8_t*>(firsts), reinterpret_cast<const uint8_t*>(nexts), columnWeights_.data(),
-             static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - top) * pitch, width * 4);
   }
   if (memory == nullptr) SDL_UnlockTexture(sharp_.get());
   return true;
