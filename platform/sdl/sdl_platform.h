@@ -77,9 +77,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   void KeepPicture();
   // Sharp: brings the sharp texture up to date with the changed rows of the picture; false when there is no copy
   // of the picture, the renderer cannot make the texture, or the picture is narrower or lower than its source.
-  // Then draws it onto the output at to.
+  // Then draws it onto the output at to, or on the software renderer only the rows the last Sharpen changed.
   bool Sharpen(const SDL_Rect& from, const SDL_Rect& to);
-  bool SharpRows(const SDL_Rect& to);
+  bool SharpRows(const SDL_Rect& to, bool changedRowsOnly);
   // Source rows top to bottom of from stretched to the sharp texture's width: into memory, pitch bytes a row, or
   // when that is null into the sharp texture.
   bool ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch);
@@ -119,6 +119,7 @@ class SdlVideo : public VideoDevice, public EventSource {
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
   SDL_Rect sharpFrom_ = {};
+  SDL_Rect sharpChanged_ = {};  // software renderer: the rows of the sharp texture the last Sharpen wrote
   // A source column's output: copies of it, then where the next starts within an output column, the two mixed,
   // the next taking weight / 256.
   struct ColumnRun {

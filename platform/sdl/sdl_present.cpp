@@ -114,18 +114,23 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   const SDL_Rect to = {picture.left, picture.top, picture.right - picture.left, picture.bottom - picture.top};
   const SDL_Rect from = {source.left, source.top, source.right - source.left, source.bottom - source.top};
   const SDL_Rect output = {0, 0, outputWidth, outputHeight};
+  const bool samePlace = !redraw_ && SDL_RectEquals(&to, &drawnTo_) && SDL_RectEquals(&from, &drawnFrom_) &&
+                         SDL_RectEquals(&output, &drawnOutput_);
   // Where presents are paced here the window keeps showing an unchanged picture; a renderer that waits for the
   // vertical blank in its present still needs the present to wait.
-  const bool unchanged = !redraw_ && !picture_.empty() && changedTop_ >= changedBottom_ && SDL_RectEquals(&to, &drawnTo_) &&
-                         SDL_RectEquals(&from, &drawnFrom_) && SDL_RectEquals(&output, &drawnOutput_);
-  if (pacer_.Pacing() && unchanged) {
+  if (pacer_.Pacing() && samePlace && !picture_.empty() && changedTop_ >= changedBottom_) {
     ++presentsHeld_;
   } else {
     const bool sharp = filter_ == PictureFilter::kSharp && Sharpen(from, to);
     if (!sharp) sharp_.reset();
+    // The software renderer draws into the window's own surface, which keeps what was drawn: in the same place
+    // only the rows that changed need drawing again, and the bars are still black.
+    const bool changedRowsOnly = sharp && softwareRenderer_ && samePlace;
     // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
-    if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) SDL_RenderClear(renderer);
-    if (!(sharp ? SharpRows(to) : SDL_RenderCopy(renderer, work_.get(), &from, &to) == 0)) {
+    if (!changedRowsOnly && (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight)) {
+      SDL_RenderClear(renderer);
+    }
+    if (!(sharp ? SharpRows(to, changedRowsOnly) : SDL_RenderCopy(renderer, work_.get(), &from, &to) == 0)) {
       lost_ = true;
       return Access::kLost;
     }
@@ -220,6 +225,7 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
     top = 0;
     bottom = from.h;
   }
+  sharpChanged_ = {0, 0, to.w, 0};
   if (top >= bottom) return true;
   if (!softwareRenderer_) return ExpandRows(from, top, bottom, nullptr, 0);
   // Output rows drawn from a changed source row: those starting in one, and those straddling into one.
@@ -230,8 +236,8 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   if (!ExpandRows(from, top, bottom, sharpExpanded_.data(), pixelsPerRow * 4)) return false;
   void* pixels = nullptr;
   int pitch = 0;
-  const SDL_Rect band = {0, first, to.w, last - first};
-  if (SDL_LockTexture(sharp_.get(), &band, &pixels, &pitch) != 0) return false;
+  sharpChanged_ = {0, first, to.w, last - first};
+  if (SDL_LockTexture(sharp_.get(), &sharpChanged_, &pixels, &pitch) != 0) return false;
   for (int32_t y = first; y < last; ++y) {
     const sdlbackend::Straddle& row = sharpRows_[y];
     const uint32_t* upper = sharpExpanded_.data() + static_cast<size_t>(row.first) * pixelsPerRow;
@@ -264,10 +270,14 @@ bool SdlVideo::ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uin
   return true;
 }
 
-bool SdlVideo::SharpRows(const SDL_Rect& to) {
+bool SdlVideo::SharpRows(const SDL_Rect& to, bool changedRowsOnly) {
   SDL_Renderer* renderer = renderer_.get();
   SDL_Texture* texture = sharp_.get();
-  if (softwareRenderer_) return SDL_RenderCopy(renderer, texture, nullptr, &to) == 0;
+  if (softwareRenderer_) {
+    const SDL_Rect rows = changedRowsOnly ? sharpChanged_ : SDL_Rect{0, 0, to.w, to.h};
+    const SDL_Rect out = {to.x, to.y + rows.y, to.w, rows.h};
+    return rows.h == 0 || SDL_RenderCopy(renderer, texture, &rows, &out) == 0;
+  }
   // Nearest pixel is right for every row within one source row; each straddling row is then drawn from its first
   // source row with the next laid over it.
   bool drawn = SDL_RenderCopy(renderer, texture, nullptr, &to) == 0;
