@@ -62,6 +62,11 @@ void SdlVideo::Translate(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
       if (shown == 0 || event.window.windowID != shown) break;
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) Deliver(ShowEvent::kCloseRequested);
+      // The window system may have lost what the window showed, or its size changed: the next present draws.
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+          event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED || event.window.event == SDL_WINDOWEVENT_RESTORED) {
+        redraw_ = true;
+      }
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED || event.window.event == SDL_WINDOWEVENT_RESTORED) {
         Deliver(ShowEvent::kActivated);
       }

@@ -74,7 +74,8 @@ bool HoldsAPicture(const uint8_t* memory, int pitch, int32_t bitsPerPixel, int w
 // pixels, which a display scaled for high density makes larger.
 void TraceOutputSize(SDL_Window* window, SDL_Renderer* renderer);
 // Under VESK_TRACE: "present N" for the first presents and every 300th, from which a watcher works out the rate;
-// with VESK_TRACE=presents, for every present.
-void TracePresent(int32_t presents);
+// with VESK_TRACE=presents, for every present. With every 300th, "presents-held N": how many of them left the
+// last drawing on show, the picture being unchanged.
+void TracePresent(int32_t presents, int32_t held);
 
 }  // namespace sdlbackend

@@ -28,7 +28,8 @@ void TraceEvent(const char* event);
 // full screen and back. Either way the work surface is a streaming texture the host packs into, stretched by the
 // renderer when presented: by nearest pixel, or sharp, where each output pixel is the source pixels it covers
 // weighted by how much of it each covers (columns here into a texture of the picture's width, then rows by the
-// renderer onto the output).
+// renderer onto the output; on the software renderer, rows here too, into a texture of the output's size). Where
+// presents are paced here, a present of the picture last drawn, unchanged and in the same place, draws nothing.
 class SdlVideo : public VideoDevice, public EventSource {
  public:
   ~SdlVideo() override;
@@ -51,7 +52,10 @@ class SdlVideo : public VideoDevice, public EventSource {
   void Restore() override;
   bool ToggleFullScreen() override;
   bool OutputSize(int32_t& width, int32_t& height) override;
-  void SetPictureFilter(PictureFilter filter) override { filter_ = filter; }
+  void SetPictureFilter(PictureFilter filter) override {
+    filter_ = filter;
+    redraw_ = true;
+  }
 
   // EventSource (sdl_events.cpp). A frame that presented nothing (the program is not active) is held here to the
   // display's rate instead of spinning.
@@ -69,11 +73,16 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool MakeRenderer();
   bool MakeWorkTexture();
   void ForgetRenderer();
-  // Sharp, the columns: from stretched to to's width in the sharp texture; false when there is no copy of the
-  // picture, the renderer cannot make the texture, or the picture is narrower or lower than its source. Then the
-  // rows, onto the output at to.
-  bool SharpColumns(const SDL_Rect& from, const SDL_Rect& to);
-  bool SharpRows(const SDL_Rect& to);
+  // Copies the locked picture into picture_, widening the band of rows changed since the last drawing.
+  void KeepPicture();
+  // Sharp: brings the sharp texture up to date with the changed rows of the picture; false when there is no copy
+  // of the picture, the renderer cannot make the texture, or the picture is narrower or lower than its source.
+  // Then draws it onto the output at to, or on the software renderer only the rows the last Sharpen changed.
+  bool Sharpen(const SDL_Rect& from, const SDL_Rect& to);
+  bool SharpRows(const SDL_Rect& to, bool changedRowsOnly);
+  // Source rows top to bottom of from stretched to the sharp texture's width: into memory, pitch bytes a row, or
+  // when that is null into the sharp texture.
+  bool ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch);
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -95,15 +104,32 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool seatless_ = false;
 
   sdlbackend::RendererPtr renderer_;
+  bool softwareRenderer_ = false;  // SDL's own: copies unscaled rows cheaply and blends them dearly
   sdlbackend::TexturePtr work_;
   PictureFilter filter_ = PictureFilter::kNearest;
-  std::vector<uint32_t> sharpSource_;  // the picture as last unlocked, 32-bit, for kSharp
-  sdlbackend::TexturePtr sharp_;       // the picture stretched to its width
+  std::vector<uint32_t> picture_;  // the picture as last unlocked, 32-bit, for kSharp and while paced
+  int32_t changedTop_ = 0;         // the rows of picture_ changed since the last drawing, top to bottom
+  int32_t changedBottom_ = 0;
+  bool redraw_ = true;  // what the window shows is gone or out of date, whatever the picture
+  SDL_Rect drawnFrom_ = {};  // where the last drawing was taken from, put, and on what output size
+  SDL_Rect drawnTo_ = {};
+  SDL_Rect drawnOutput_ = {};
+  int32_t presentsHeld_ = 0;      // presents that left the last drawing on show
+  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width (and on the software renderer, height)
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
-  std::vector<sdlbackend::Straddle> sharpColumns_;  // every column: its first source column, and alpha to the next
-  std::vector<sdlbackend::Straddle> sharpRows_;
-  int32_t sharpRowsFor_ = 0;  // the picture height sharpRows_ was worked out for
+  SDL_Rect sharpFrom_ = {};
+  SDL_Rect sharpChanged_ = {};  // software renderer: the rows of the sharp texture the last Sharpen wrote
+  // A source column's output: copies of it, then where the next starts within an output column, the two mixed,
+  // the next taking weight / 256.
+  struct ColumnRun {
+    int32_t copies;
+    uint16_t weight;
+  };
+  std::vector<ColumnRun> sharpColumns_;
+  std::vector<sdlbackend::Straddle> sharpRows_;  // every row: its first source row, and alpha to the next
+  int32_t sharpRowsFor_ = 0;                     // the picture height sharpRows_ was worked out for
+  std::vector<uint32_t> sharpExpanded_;          // software renderer: the source rows stretched to its width
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

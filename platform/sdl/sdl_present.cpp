@@ -1,6 +1,7 @@
 // The SDL video device's presenting side: the work texture locked for packing, stretched onto the picture's place
 // by nearest pixel or sharp, paced to the display where the renderer does not wait for it, and rebuilt when lost.
 #include <algorithm>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -60,17 +61,47 @@ void SdlVideo::Unlock() {
     pictureSeen_ = true;
     sdlbackend::Trace("first-picture");
   }
-  // Sharp columns are worked out here from a copy of the picture, as a texture cannot be read back.
-  if (filter_ == PictureFilter::kSharp) {
-    sharpSource_.resize(static_cast<size_t>(kPictureWidth) * kPictureHeight);
-    if (workWidth_ < kPictureWidth || workHeight_ < kPictureHeight ||
-        SDL_ConvertPixels(kPictureWidth, kPictureHeight, sdlbackend::PackingTextureFormat(workLayout_), locked_,
-                          lockedPitch_, SDL_PIXELFORMAT_RGB888, sharpSource_.data(), kPictureWidth * 4) != 0) {
-      sharpSource_.clear();
-    }
+  // A copy is kept for sharp, as a texture cannot be read back, and while paced, to tell a picture that did not
+  // change; without one every present draws.
+  if (filter_ == PictureFilter::kSharp || pacer_.Pacing()) {
+    KeepPicture();
+  } else {
+    picture_.clear();
   }
   SDL_UnlockTexture(work_.get());
   locked_ = nullptr;
+}
+
+void SdlVideo::KeepPicture() {
+  constexpr size_t kRowBytes = kPictureWidth * 4;
+  if (workWidth_ < kPictureWidth || workHeight_ < kPictureHeight) {
+    picture_.clear();
+    return;
+  }
+  if (picture_.size() != static_cast<size_t>(kPictureWidth) * kPictureHeight) {
+    picture_.assign(static_cast<size_t>(kPictureWidth) * kPictureHeight, 0);
+    changedTop_ = 0;
+    changedBottom_ = kPictureHeight;
+  }
+  const uint32_t format = sdlbackend::PackingTextureFormat(workLayout_);
+  uint32_t converted[kPictureWidth];
+  for (int32_t y = 0; y < kPictureHeight; ++y) {
+    const uint8_t* packed = locked_ + static_cast<ptrdiff_t>(y) * lockedPitch_;
+    const void* row = packed;
+    if (format != SDL_PIXELFORMAT_RGB888) {
+      if (SDL_ConvertPixels(kPictureWidth, 1, format, packed, lockedPitch_, SDL_PIXELFORMAT_RGB888, converted,
+                            kRowBytes) != 0) {
+        picture_.clear();
+        return;
+      }
+      row = converted;
+    }
+    uint32_t* kept = picture_.data() + static_cast<size_t>(y) * kPictureWidth;
+    if (std::memcmp(kept, row, kRowBytes) == 0) continue;
+    std::memcpy(kept, row, kRowBytes);
+    changedTop_ = std::min(changedTop_, y);
+    changedBottom_ = std::max(changedBottom_, y + 1);
+  }
 }
 
 Access SdlVideo::Present(const Rect& source, const Rect& picture) {
@@ -81,24 +112,48 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   if (SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) != 0) return Access::kLost;
   const SDL_Rect to = {picture.left, picture.top, picture.right - picture.left, picture.bottom - picture.top};
   const SDL_Rect from = {source.left, source.top, source.right - source.left, source.bottom - source.top};
-  const bool sharp = filter_ == PictureFilter::kSharp && SharpColumns(from, to);
-  // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
-  if (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight) SDL_RenderClear(renderer);
-  if (!(sharp ? SharpRows(to) : SDL_RenderCopy(renderer, work_.get(), &from, &to) == 0)) {
-    lost_ = true;
-    return Access::kLost;
+  const SDL_Rect output = {0, 0, outputWidth, outputHeight};
+  const bool samePlace = !redraw_ && SDL_RectEquals(&to, &drawnTo_) && SDL_RectEquals(&from, &drawnFrom_) &&
+                         SDL_RectEquals(&output, &drawnOutput_);
+  // Where presents are paced here the window keeps showing an unchanged picture; a renderer that waits for the
+  // vertical blank in its present still needs the present to wait.
+  if (pacer_.Pacing() && samePlace && !picture_.empty() && changedTop_ >= changedBottom_) {
+    ++presentsHeld_;
+  } else {
+    const bool sharp = filter_ == PictureFilter::kSharp && Sharpen(from, to);
+    if (!sharp) sharp_.reset();
+    // The software renderer draws into the window's own surface, which keeps what was drawn: in the same place
+    // only the rows that changed need drawing again, and the bars are still black.
+    const bool changedRowsOnly = sharp && softwareRenderer_ && samePlace;
+    // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
+    if (!changedRowsOnly && (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight)) {
+      SDL_RenderClear(renderer);
+    }
+    if (!(sharp ? SharpRows(to, changedRowsOnly) : SDL_RenderCopy(renderer, work_.get(), &from, &to) == 0)) {
+      lost_ = true;
+      return Access::kLost;
+    }
+    OnDrawn(renderer);
+    SDL_RenderPresent(renderer);
+    redraw_ = false;
+    changedTop_ = kPictureHeight;
+    changedBottom_ = 0;
+    drawnTo_ = to;
+    drawnFrom_ = from;
+    drawnOutput_ = output;
   }
-  OnDrawn(renderer);
-  SDL_RenderPresent(renderer);
   const bool wasPacing = pacer_.Pacing();
   pacer_.Presented(sdlbackend::FramePacer::Clock::now());
   if (!wasPacing && pacer_.Pacing()) sdlbackend::Trace("pacing-to-refresh-rate");
   presentedSincePump_ = true;
-  sdlbackend::TracePresent(++presents_);
+  sdlbackend::TracePresent(++presents_, presentsHeld_);
   return Access::kOk;
 }
 
 namespace {
+
+// A straddle's alpha (0 to 255) as a mixing weight (0 to 256).
+uint16_t Weight(uint8_t alpha) { return static_cast<uint16_t>(alpha + (alpha >> 7)); }
 
 // p and q mixed, q taking weight / 256, channel by channel (two at once: red and blue, then green).
 uint32_t Mix(uint32_t p, uint32_t q, uint32_t weight) {
@@ -108,58 +163,131 @@ uint32_t Mix(uint32_t p, uint32_t q, uint32_t weight) {
   return redBlue | green;
 }
 
+// Whole rows mixed as above, byte by byte in 16-bit arithmetic (which fits: at most 255 * 256 + 128), so that the
+// compiler does many bytes at once. The unused fourth byte of each pixel is mixed too.
+void MixRow(const uint32_t* p, const uint32_t* q, uint16_t weight, uint32_t* out, size_t pixels) {
+  const auto* pBytes = reinterpret_cast<const uint8_t*>(p);
+  const auto* qBytes = reinterpret_cast<const uint8_t*>(q);
+  auto* outBytes = reinterpret_cast<uint8_t*>(out);
+  const auto keep = static_cast<uint16_t>(256 - weight);
+  for (size_t i = 0; i < pixels * 4; ++i) {
+    outBytes[i] = static_cast<uint8_t>(static_cast<uint16_t>(static_cast<uint16_t>(pBytes[i] * keep) +
+                                                             static_cast<uint16_t>(qBytes[i] * weight) + 128) >> 8);
+  }
+}
+
+// Every output pixel of a stretch of count source pixels onto size: its first source pixel, and the alpha of the
+// next where it straddles two.
+std::vector<sdlbackend::Straddle> EveryPixel(int32_t count, int32_t size) {
+  std::vector<sdlbackend::Straddle> every(static_cast<size_t>(size));
+  for (int32_t i = 0; i < size; ++i) every[i] = {i, static_cast<int32_t>(int64_t{i} * count / size), 0};
+  for (const sdlbackend::Straddle& s : sdlbackend::Straddles(count, size)) every[s.at].alpha = s.alpha;
+  return every;
+}
+
 }  // namespace
 
-bool SdlVideo::SharpColumns(const SDL_Rect& from, const SDL_Rect& to) {
+bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   SDL_Renderer* renderer = renderer_.get();
-  SDL_RendererInfo info;
   const bool inCopy = from.x >= 0 && from.y >= 0 && from.x + from.w <= kPictureWidth && from.y + from.h <= kPictureHeight;
-  if (!inCopy || sharpSource_.empty() || to.w < from.w || to.h < from.h || SDL_GetRendererInfo(renderer, &info) != 0 ||
-      (info.max_texture_width > 0 && to.w > info.max_texture_width)) {
-    return false;
-  }
-  if (sharp_ == nullptr || to.w != sharpWidth_ || from.h != sharpHeight_) {
-    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, to.w, from.h));
+  if (!inCopy || picture_.empty() || to.w < from.w || to.h < from.h) return false;
+  // The software renderer gets the whole picture at its output size, which it copies without scaling; another
+  // renderer gets it columns wide and source rows high and stretches the rows itself.
+  const int32_t height = softwareRenderer_ ? to.h : from.h;
+  int32_t top = std::max(changedTop_ - from.y, 0), bottom = std::min(changedBottom_ - from.y, from.h);
+  if (sharp_ == nullptr || to.w != sharpWidth_ || height != sharpHeight_ || !SDL_RectEquals(&from, &sharpFrom_) ||
+      to.h != sharpRowsFor_) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || (info.max_texture_width > 0 && to.w > info.max_texture_width) ||
+        (info.max_texture_height > 0 && height > info.max_texture_height)) {
+      return false;
+    }
+    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, to.w, height));
     if (sharp_ == nullptr) return false;
     SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
     SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
     sharpWidth_ = to.w;
-    sharpHeight_ = from.h;
-    // Each column's first source column, and the weight (of 256) of the next where the column straddles two.
-    sharpColumns_.assign(static_cast<size_t>(to.w), {});
-    for (int32_t x = 0; x < to.w; ++x) sharpColumns_[x] = {x, static_cast<int32_t>(int64_t{x} * from.w / to.w), 0};
-    for (const sdlbackend::Straddle& s : sdlbackend::Straddles(from.w, to.w)) sharpColumns_[s.at].alpha = s.alpha;
+    sharpHeight_ = height;
+    sharpFrom_ = from;
+    // Columns come as runs: those within a source column, then the one straddling it and the next, if any.
+    sharpColumns_.assign(static_cast<size_t>(from.w), {});
+    for (const sdlbackend::Straddle& c : EveryPixel(from.w, to.w)) {
+      if (c.alpha == 0) {
+        ++sharpColumns_[c.first].copies;
+      } else {
+        sharpColumns_[c.first].weight = Weight(c.alpha);
+      }
+    }
+    sharpRows_ = EveryPixel(from.h, to.h);
+    sharpRowsFor_ = to.h;
+    sharpExpanded_.assign(softwareRenderer_ ? static_cast<size_t>(to.w) * from.h : 0, 0);
+    top = 0;
+    bottom = from.h;
   }
+  sharpChanged_ = {0, 0, to.w, 0};
+  if (top >= bottom) return true;
+  if (!softwareRenderer_) return ExpandRows(from, top, bottom, nullptr, 0);
+  // Output rows drawn from a changed source row: those starting in one, and those straddling into one.
+  int32_t first = 0, last = to.h;
+  while (first < last && sharpRows_[first].first + (sharpRows_[first].alpha != 0 ? 1 : 0) < top) ++first;
+  while (last > first && sharpRows_[last - 1].first >= bottom) --last;
+  const int pixelsPerRow = to.w;
+  if (!ExpandRows(from, top, bottom, sharpExpanded_.data(), pixelsPerRow * 4)) return false;
   void* pixels = nullptr;
   int pitch = 0;
-  if (SDL_LockTexture(sharp_.get(), nullptr, &pixels, &pitch) != 0) return false;
-  for (int32_t y = 0; y < from.h; ++y) {
-    const uint32_t* in = sharpSource_.data() + (from.y + y) * kPictureWidth + from.x;
-    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
-    for (const sdlbackend::Straddle& c : sharpColumns_) {
-      out[c.at] = c.alpha == 0 ? in[c.first] : Mix(in[c.first], in[c.first + 1], c.alpha + (c.alpha >> 7));
+  sharpChanged_ = {0, first, to.w, last - first};
+  if (SDL_LockTexture(sharp_.get(), &sharpChanged_, &pixels, &pitch) != 0) return false;
+  for (int32_t y = first; y < last; ++y) {
+    const sdlbackend::Straddle& row = sharpRows_[y];
+    const uint32_t* upper = sharpExpanded_.data() + static_cast<size_t>(row.first) * pixelsPerRow;
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - first) * pitch);
+    if (row.alpha == 0) {
+      std::memcpy(out, upper, static_cast<size_t>(pixelsPerRow) * 4);
+      continue;
     }
+    MixRow(upper, upper + pixelsPerRow, Weight(row.alpha), out, static_cast<size_t>(pixelsPerRow));
   }
   SDL_UnlockTexture(sharp_.get());
   return true;
 }
 
-bool SdlVideo::SharpRows(const SDL_Rect& to) {
+bool SdlVideo::ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch) {
+  // Without memory of its own the rows go straight into the sharp texture.
+  const SDL_Rect band = {0, top, sharpWidth_, bottom - top};
+  void* pixels = memory + static_cast<size_t>(top) * (pitch / 4);
+  if (memory == nullptr && SDL_LockTexture(sharp_.get(), &band, &pixels, &pitch) != 0) return false;
+  for (int32_t y = top; y < bottom; ++y) {
+    const uint32_t* in = picture_.data() + static_cast<size_t>(from.y + y) * kPictureWidth + from.x;
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - top) * pitch);
+    for (size_t x = 0; x < sharpColumns_.size(); ++x) {
+      const ColumnRun run = sharpColumns_[x];
+      out = std::fill_n(out, run.copies, in[x]);
+      if (run.weight != 0) *out++ = Mix(in[x], in[x + 1], run.weight);
+    }
+  }
+  if (memory == nullptr) SDL_UnlockTexture(sharp_.get());
+  return true;
+}
+
+bool SdlVideo::SharpRows(const SDL_Rect& to, bool changedRowsOnly) {
   SDL_Renderer* renderer = renderer_.get();
   SDL_Texture* texture = sharp_.get();
-  if (sharpRowsFor_ != to.h) {
-    sharpRows_ = sdlbackend::Straddles(sharpHeight_, to.h);
-    sharpRowsFor_ = to.h;
+  if (softwareRenderer_) {
+    const SDL_Rect rows = changedRowsOnly ? sharpChanged_ : SDL_Rect{0, 0, to.w, to.h};
+    const SDL_Rect out = {to.x, to.y + rows.y, to.w, rows.h};
+    return rows.h == 0 || SDL_RenderCopy(renderer, texture, &rows, &out) == 0;
   }
   // Nearest pixel is right for every row within one source row; each straddling row is then drawn from its first
   // source row with the next laid over it.
   bool drawn = SDL_RenderCopy(renderer, texture, nullptr, &to) == 0;
   for (const sdlbackend::Straddle& s : sharpRows_) {
+    if (s.alpha == 0) continue;
     const SDL_Rect in = {0, s.first, sharpWidth_, 1}, out = {to.x, to.y + s.at, to.w, 1};
     drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;
   }
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
   for (const sdlbackend::Straddle& s : sharpRows_) {
+    if (s.alpha == 0) continue;
     const SDL_Rect in = {0, s.first + 1, sharpWidth_, 1}, out = {to.x, to.y + s.at, to.w, 1};
     SDL_SetTextureAlphaMod(texture, s.alpha);
     drawn = drawn && SDL_RenderCopy(renderer, texture, &in, &out) == 0;

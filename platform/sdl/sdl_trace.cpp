@@ -47,13 +47,14 @@ void TraceOutputSize(SDL_Window* window, SDL_Renderer* renderer) {
             .c_str());
 }
 
-void TracePresent(int32_t presents) {
+void TracePresent(int32_t presents, int32_t held) {
   constexpr int32_t kTracePresentInterval = 300;
   // VESK_TRACE=presents: every present, for measuring the pacing (bench/realtime/pacing.sh).
   static const bool every = TraceEnabled() && std::strcmp(std::getenv("VESK_TRACE"), "presents") == 0;
   if (every || (TraceEnabled() && (presents <= 3 || presents % kTracePresentInterval == 0))) {
     Trace(("present " + std::to_string(presents)).c_str());
   }
+  if (TraceEnabled() && presents % kTracePresentInterval == 0) Trace(("presents-held " + std::to_string(held)).c_str());
 }
 
 }  // namespace sdlbackend

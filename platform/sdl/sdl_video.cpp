@@ -166,6 +166,9 @@ bool SdlVideo::SwitchDisplayMode(int32_t width, int32_t height, int32_t depth) {
 bool SdlVideo::MakeRenderer() {
   if (window_ == nullptr || (renderer_ = probe_.CreateRenderer(window_)) == nullptr) return false;
   SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
+  SDL_RendererInfo info;
+  softwareRenderer_ = SDL_GetRendererInfo(renderer_.get(), &info) == 0 && std::strcmp(info.name, "software") == 0;
+  redraw_ = true;
   sdlbackend::TraceOutputSize(window_, renderer_.get());
   SDL_DisplayMode desktop;
   const bool known = fullScreen_ || SDL_GetDesktopDisplayMode(kDisplayIndex, &desktop) == 0;
@@ -197,6 +200,7 @@ void SdlVideo::ForgetRenderer() {
   sharp_.reset();
   sharpWidth_ = sharpHeight_ = sharpRowsFor_ = 0;
   renderer_.reset();
+  redraw_ = true;
   locked_ = nullptr;
   lost_ = true;
 }
@@ -271,6 +275,7 @@ void SdlVideo::Release() {
 
 bool SdlVideo::ToggleFullScreen() {
   if (window_ == nullptr || !created_) return false;
+  redraw_ = true;
   if (!fullScreen_ && !desktopFullScreen_) {
     if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
     desktopFullScreen_ = true;

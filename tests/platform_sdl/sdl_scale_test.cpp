@@ -125,4 +125,20 @@ TEST_F(SdlScale, IntegerAt1600x1200MakesEverySourcePixelAnExactFiveBySixBlock) {
   EXPECT_EQ(wrong, 0);
 }
 
+TEST_F(SdlScale, SharpRedrawingOnlyTheChangedRowsShowsWhatDrawingTheWholePictureShows) {
+  if (!Open(640, 480, platform::PictureFilter::kSharp)) GTEST_SKIP() << "no software renderer here";
+  std::vector<uint8_t> before(kExpandedFrameBytes, 0);
+  for (size_t i = 0; i < before.size(); ++i) before[i] = static_cast<uint8_t>(i * 7 % 251);
+  Present(before, kWhole640x480);
+  // Rows 99 to 101 change: their own output rows and those straddling into them from above and below must follow.
+  std::vector<uint8_t> after = before;
+  for (size_t i = 4 * 99 * 320; i < 4 * 102 * 320; ++i) after[i] = static_cast<uint8_t>(255 - after[i]);
+  Present(after, kWhole640x480);
+  const std::vector<uint8_t> changed = video_.shown.pixels;
+  // Elsewhere and back: the picture is drawn whole again.
+  Present(after, {0, 0, 600, 480});
+  Present(after, kWhole640x480);
+  EXPECT_TRUE(changed == video_.shown.pixels);
+}
+
 }  // namespace

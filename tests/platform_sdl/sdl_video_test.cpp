@@ -22,13 +22,17 @@ class RecordingSink : public platform::EventSink {
   std::vector<ShowEvent> events;
 };
 
-// The device, with the renderer it last drew with in reach of the test.
+// The device, with the renderer it last drew with, and how many presents drew, in reach of the test.
 class TestVideo : public platform::SdlVideo {
  public:
   SDL_Renderer* drawn = nullptr;
+  int drawings = 0;
 
  protected:
-  void OnDrawn(SDL_Renderer* renderer) override { drawn = renderer; }
+  void OnDrawn(SDL_Renderer* renderer) override {
+    drawn = renderer;
+    ++drawings;
+  }
 };
 
 class SdlVideoTest : public ::testing::Test {
@@ -41,6 +45,16 @@ class SdlVideoTest : public ::testing::Test {
 
   void OpenWindowed() { ASSERT_TRUE(video_.OpenWindowed({"Windowed", 640, 400}).ok()); }
   Access PresentOnce() { return video_.Present({0, 0, 320, 200}, {0, 0, 640, 400}); }
+  // Packs a picture of one grey level into the work surface and presents it; whether that drew.
+  bool PresentGrey(uint8_t level, const platform::Rect& picture = {0, 0, 640, 400}) {
+    platform::WorkTarget target;
+    EXPECT_EQ(video_.Lock(target), Access::kOk);
+    for (int y = 0; y < 200 && target.pixels != nullptr; ++y) std::memset(target.pixels + y * target.pitch, level, 640);
+    video_.Unlock();
+    const int before = video_.drawings;
+    EXPECT_EQ(video_.Present({0, 0, 320, 200}, picture), Access::kOk);
+    return video_.drawings > before;
+  }
   // The show window, as the renderer of a present draws into it.
   SDL_Window* Native() {
     EXPECT_EQ(PresentOnce(), Access::kOk);
@@ -272,6 +286,23 @@ TEST_F(SdlVideoTest, TheCursorHidesAndShowsAgainByCount) {
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   video_.ShowCursor(true);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(SdlVideoTest, APacedPresentOfAnUnchangedPictureDrawsNothingUntilThePictureThePlaceOrTheWindowChanges) {
+  OpenWindowed();
+  // The software renderer the off-screen driver gets presents at once: within a few the pacer takes over.
+  for (int i = 0; i < 20; ++i) PresentGrey(0x40);
+  EXPECT_FALSE(PresentGrey(0x40));
+  EXPECT_TRUE(PresentGrey(0x41));
+  EXPECT_FALSE(PresentGrey(0x41));
+  EXPECT_TRUE(PresentGrey(0x41, {10, 0, 630, 400}));
+  EXPECT_FALSE(PresentGrey(0x41, {10, 0, 630, 400}));
+  Push(SDL_WINDOWEVENT, SDL_GetWindowID(SDL_RenderGetWindow(video_.drawn)), SDL_WINDOWEVENT_EXPOSED);
+  video_.DispatchPending();
+  EXPECT_TRUE(PresentGrey(0x41, {10, 0, 630, 400}));
+  video_.SetPictureFilter(platform::PictureFilter::kSharp);
+  EXPECT_TRUE(PresentGrey(0x41, {10, 0, 630, 400}));
+  EXPECT_FALSE(PresentGrey(0x41, {10, 0, 630, 400}));
 }
 
 }  // namespace
