@@ -83,6 +83,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   // Source rows top to bottom of from stretched to the sharp texture's width: into memory, pitch bytes a row, or
   // when that is null into the sharp texture.
   bool ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch);
+  // Software renderer: output rows first to first + count (at most kSharpBandRows) into the sharp texture's top.
+  bool ComposeBand(int32_t first, int32_t count);
+  static constexpr int32_t kSharpBandRows = 64;
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -115,11 +118,11 @@ class SdlVideo : public VideoDevice, public EventSource {
   SDL_Rect drawnTo_ = {};
   SDL_Rect drawnOutput_ = {};
   int32_t presentsHeld_ = 0;      // presents that left the last drawing on show
-  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width (and on the software renderer, height)
+  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width (on the software renderer, a band of it)
   int32_t sharpWidth_ = 0;
   int32_t sharpHeight_ = 0;
   SDL_Rect sharpFrom_ = {};
-  SDL_Rect sharpChanged_ = {};  // software renderer: the rows of the sharp texture the last Sharpen wrote
+  SDL_Rect sharpChanged_ = {};  // software renderer: the output rows the last Sharpen changed
   // A source column's output: copies of it, then where the next starts within an output column, the two mixed,
   // the next taking weight / 256.
   struct ColumnRun {

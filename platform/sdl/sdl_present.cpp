@@ -191,9 +191,11 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   SDL_Renderer* renderer = renderer_.get();
   const bool inCopy = from.x >= 0 && from.y >= 0 && from.x + from.w <= kPictureWidth && from.y + from.h <= kPictureHeight;
   if (!inCopy || picture_.empty() || to.w < from.w || to.h < from.h) return false;
-  // The software renderer gets the whole picture at its output size, which it copies without scaling; another
-  // renderer gets it columns wide and source rows high and stretches the rows itself.
-  const int32_t height = softwareRenderer_ ? to.h : from.h;
+  // The software renderer gets the picture at its output size, which it copies without scaling, a band of rows at
+  // a time through a texture of kSharpBandRows: a texture of the whole output would be megabytes of fresh memory
+  // to clear before the first frame. Another renderer gets it columns wide and source rows high and stretches
+  // the rows itself.
+  const int32_t height = softwareRenderer_ ? std::min(to.h, kSharpBandRows) : from.h;
   int32_t top = std::max(changedTop_ - from.y, 0), bottom = std::min(changedBottom_ - from.y, from.h);
   if (sharp_ == nullptr || to.w != sharpWidth_ || height != sharpHeight_ || !SDL_RectEquals(&from, &sharpFrom_) ||
       to.h != sharpRowsFor_) {
@@ -231,16 +233,21 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   int32_t first = 0, last = to.h;
   while (first < last && sharpRows_[first].first + (sharpRows_[first].alpha != 0 ? 1 : 0) < top) ++first;
   while (last > first && sharpRows_[last - 1].first >= bottom) --last;
-  const int pixelsPerRow = to.w;
-  if (!ExpandRows(from, top, bottom, sharpExpanded_.data(), pixelsPerRow * 4)) return false;
+  if (!ExpandRows(from, top, bottom, sharpExpanded_.data(), to.w * 4)) return false;
+  sharpChanged_ = {0, first, to.w, last - first};
+  return true;
+}
+
+bool SdlVideo::ComposeBand(int32_t first, int32_t count) {
+  const int32_t pixelsPerRow = sharpWidth_;
+  const SDL_Rect band = {0, 0, pixelsPerRow, count};
   void* pixels = nullptr;
   int pitch = 0;
-  sharpChanged_ = {0, first, to.w, last - first};
-  if (SDL_LockTexture(sharp_.get(), &sharpChanged_, &pixels, &pitch) != 0) return false;
-  for (int32_t y = first; y < last; ++y) {
-    const sdlbackend::Straddle& row = sharpRows_[y];
+  if (SDL_LockTexture(sharp_.get(), &band, &pixels, &pitch) != 0) return false;
+  for (int32_t y = 0; y < count; ++y) {
+    const sdlbackend::Straddle& row = sharpRows_[first + y];
     const uint32_t* upper = sharpExpanded_.data() + static_cast<size_t>(row.first) * pixelsPerRow;
-    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - first) * pitch);
+    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
     if (row.alpha == 0) {
       std::memcpy(out, upper, static_cast<size_t>(pixelsPerRow) * 4);
       continue;
@@ -274,8 +281,13 @@ bool SdlVideo::SharpRows(const SDL_Rect& to, bool changedRowsOnly) {
   SDL_Texture* texture = sharp_.get();
   if (softwareRenderer_) {
     const SDL_Rect rows = changedRowsOnly ? sharpChanged_ : SDL_Rect{0, 0, to.w, to.h};
-    const SDL_Rect out = {to.x, to.y + rows.y, to.w, rows.h};
-    return rows.h == 0 || SDL_RenderCopy(renderer, texture, &rows, &out) == 0;
+    // Locking the band again first draws what the renderer still holds of it.
+    for (int32_t y = rows.y; y < rows.y + rows.h; y += sharpHeight_) {
+      const int32_t count = std::min(sharpHeight_, rows.y + rows.h - y);
+      const SDL_Rect in = {0, 0, to.w, count}, out = {to.x, to.y + y, to.w, count};
+      if (!ComposeBand(y, count) || SDL_RenderCopy(renderer, texture, &in, &out) != 0) return false;
+    }
+    return true;
   }
   // Nearest pixel is right for every row within one source row; each straddling row is then drawn from its first
   // source row with the next laid over it.
