@@ -68,6 +68,8 @@ TEST(ForkedLaunchView, AChildThatGoesWithoutAnsweringMeansExit) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(RunForked([](const LaunchOffer&) -> LaunchChoice {
                  if (fork() == 0) {
+                   close(STDOUT_FILENO);  // nor does it keep the test runner waiting for the output's end
+                   close(STDERR_FILENO);
                    sleep(3);
                    _exit(0);
                  }
