@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   // With --run the session skips the dialog; GTK starts only when it runs, in a child process: its libraries'
   // state, fonts and display connection go with that child instead of weighing on the show.
   platform::GtkLaunchView dialog(&argc, &argv, platform::TraceEvent);
-  platform::ForkedLaunchView view(dialog);
+  platform::ForkedLaunchView view(dialog, platform::TraceEvent);
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   session.SetPictureScale(line.scale);

@@ -50,9 +50,21 @@ static_assert(std::is_trivially_copyable_v<LaunchChoice>, "the choice crosses th
   _exit(0);
 }
 
+// Waits for the child to end, however long that takes; an interrupt request does not cut this short.
+void Reap(pid_t child) {
+  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
 }  // namespace
 
+ForkedLaunchView::~ForkedLaunchView() {
+  if (leaving_ > 0) Reap(leaving_);
+}
+
 LaunchChoice ForkedLaunchView::Run(const LaunchOffer& offer) {
+  if (leaving_ > 0) Reap(leaving_);
+  leaving_ = -1;
   if (InterruptStatus() != 0) return {};
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return inner_.Run(offer);
@@ -86,17 +98,20 @@ LaunchChoice ForkedLaunchView::Run(const LaunchOffer& offer) {
     if (ready < 0 || reaped) break;
     // A copy of the child's end of the pipe in another process would hide its end from the pipe; the child's own
     // end shows here. What it wrote before it went is still read above.
-    int status = 0;
-    reaped = waitpid(child, &status, WNOHANG) == child;
+    reaped = waitpid(child, nullptr, WNOHANG) == child;
   }
   close(fds[0]);
-  if (!reaped) {
-    if (got < kAnswerBytes) kill(child, SIGKILL);
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
   LaunchChoice choice;
-  if (got == kAnswerBytes) std::memcpy(&choice, answer, kAnswerBytes);
+  if (got < kAnswerBytes) {
+    if (!reaped) {
+      kill(child, SIGKILL);
+      Reap(child);
+    }
+    return choice;
+  }
+  if (trace_ != nullptr) trace_("launch-answered");
+  if (!reaped && waitpid(child, nullptr, WNOHANG) != child) leaving_ = child;
+  std::memcpy(&choice, answer, kAnswerBytes);
   return choice;
 }
 
