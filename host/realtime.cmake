@@ -1,7 +1,7 @@
 # The real-time program: the host over the SDL backend, the mixer and the GTK launch view; and what installs it.
 add_executable(vesk vesk_main.cpp)
 target_link_libraries(vesk PRIVATE vesk_command_line vesk_frame_trace vesk_platform_mixer vesk_platform_gtk
-                      vesk_screenshot)
+                      vesk_platform_forked_launch vesk_screenshot)
 vesk_link_host(vesk vesk_platform_sdl)
 
 include(GNUInstallDirs)

@@ -1,4 +1,4 @@
-// The real-time program on Linux: the command line, then the session over SDL, the mixer and the GTK launch view.
+// The real-time program on Linux: the command line, then the session over SDL, the mixer and the forked GTK dialog.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +9,7 @@
 #include "platform/gtk/gtk_launch_view.h"
 #include "platform/interrupt.h"
 #include "platform/mixer/mixer.h"
+#include "platform/posix/forked_launch_view.h"
 #include "platform/sdl/sdl_platform.h"
 #include "trace/trace_recorder.h"
 
@@ -54,8 +55,10 @@ int main(int argc, char** argv) {
   platform::ThreadTicker ticker;
   platform::SdlAudioOutput output;
   platform::Mixer music(output, platform::TraceEvent);
-  // With --run the session skips the dialog; GTK starts only when it runs.
-  platform::GtkLaunchView view(&argc, &argv, platform::TraceEvent);
+  // With --run the session skips the dialog; GTK starts only when it runs, in a child process: its libraries'
+  // state, fonts and display connection go with that child instead of weighing on the show.
+  platform::GtkLaunchView dialog(&argc, &argv, platform::TraceEvent);
+  platform::ForkedLaunchView view(dialog, platform::TraceEvent);
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   session.SetPictureScale(line.scale);
