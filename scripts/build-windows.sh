@@ -29,6 +29,11 @@ if [ "${VESK_RELEASE:-0}" = 1 ]; then
   targets=(vesk vesk-capture)
   release=ON
 fi
+# CMake keeps what pkg-config found: when the libraries are others than the build folder was configured with, it
+# starts again from a fresh cache, or it would go on linking the old ones.
+if ! grep -qxF "VESK_WINDOWS_PREFIX:UNINITIALIZED=$openmpt;$png" "$build/CMakeCache.txt" 2>/dev/null; then
+  rm -f "$build/CMakeCache.txt"
+fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVESK_WINDOWS_PREFIX="$openmpt;$png" -DVESK_REPRODUCIBLE=$release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 nice -n 10 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
