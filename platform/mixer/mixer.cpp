@@ -63,6 +63,7 @@ bool Mixer::Load(std::span<const uint8_t> data) {
   if (player == nullptr) player = ModulePlayer::Load(data.data(), data.size());
   std::lock_guard<std::mutex> lock(mutex_);
   player_ = std::move(player);
+  if (player_ != nullptr && unheard_) player_->SetSoundUnheard(true);
   playing_ = false;
   paused_ = false;
   return player_ != nullptr;
@@ -125,6 +126,8 @@ void Mixer::RenderUnheard() {
   constexpr size_t kChunkFrames = 2048;
   constexpr auto kInterval = std::chrono::milliseconds(10);
   std::vector<int16_t> scratch(kChunkFrames * 2);
+  // Nobody hears it: only the song's position matters, which does not depend on how finely it is mixed.
+  SetUnheard(true);
   const auto start = std::chrono::steady_clock::now();
   uint64_t rendered = 0;
   while (!closing_.load()) {
@@ -136,6 +139,13 @@ void Mixer::RenderUnheard() {
     }
     std::this_thread::sleep_for(kInterval);
   }
+  SetUnheard(false);
+}
+
+void Mixer::SetUnheard(bool unheard) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unheard_ = unheard;
+  if (player_ != nullptr) player_->SetSoundUnheard(unheard);
 }
 
 }  // namespace platform

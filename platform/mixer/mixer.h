@@ -49,6 +49,8 @@ class Mixer : public MusicPlayer {
   // Fills frames stereo frames: the playing song, or silence.
   void Render(int16_t* interleaved, size_t frames);
   void RenderUnheard();
+  // Mixes the song coarsely while nobody hears it, and finely again afterwards.
+  void SetUnheard(bool unheard);
 
   AudioOutput& output_;
   Trace trace_;
@@ -56,6 +58,7 @@ class Mixer : public MusicPlayer {
   std::unique_ptr<ModulePlayer> player_;
   bool playing_ = false;
   bool paused_ = false;
+  bool unheard_ = false;  // rendered for its position only, by RenderUnheard
   std::thread device_;  // opens the output, or renders unheard in its place until closing_
   std::thread preparing_;  // reads prepared_ from preparedData_
   std::span<const uint8_t> preparedData_;

@@ -44,8 +44,9 @@ void ModulePlayer::SetPanSeparation(float separation) {
 
 void ModulePlayer::SetVolume(int32_t volume) { volume_ = std::clamp(volume, 0, kFullVolume); }
 
-void ModulePlayer::SetSoundUnheard() {
-  openmpt_module_set_render_param(engine_->module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
+void ModulePlayer::SetSoundUnheard(bool unheard) {
+  // 0 is libopenmpt's default filter.
+  openmpt_module_set_render_param(engine_->module, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, unheard ? 1 : 0);
 }
 
 void ModulePlayer::Rewind() { openmpt_module_set_position_order_row(engine_->module, 0, 0); }

@@ -21,8 +21,9 @@ class ModulePlayer {
   void SetPanSeparation(float separation);
   // 0 to 256; at 0 the module renders silence but keeps advancing.
   void SetVolume(int32_t volume);
-  // Renders without interpolation: much cheaper, for a caller that keeps only the position, not the sound.
-  void SetSoundUnheard();
+  // Renders without interpolation: much cheaper, for a caller that keeps only the position, not the sound; or,
+  // with false, with libopenmpt's own interpolation again.
+  void SetSoundUnheard(bool unheard = true);
   // Back to the first order, first row.
   void Rewind();
   int32_t CurrentOrder() const;
