@@ -12,13 +12,23 @@ void RefreshPalette(const uint8_t* levels, uint8_t* colourTable) {
 }
 
 void ExpandFrame(const uint8_t* frame, const uint8_t* colourTable, uint8_t* expanded) {
-  const uint8_t* source = frame;
+  // Each colour as the three low bytes of a word, in memory order, so that a pixel takes one load and one store;
+  // the fourth byte of each pixel is carried over from what is there.
+  uint32_t colours[kPaletteEntries];
+  for (int i = 0; i < kPaletteEntries; ++i) {
+    const uint8_t* colour = colourTable + 3 * i;
+    const uint8_t bytes[4] = {colour[0], colour[1], colour[2], 0};
+    std::memcpy(&colours[i], bytes, sizeof bytes);
+  }
+  uint32_t keptByte;
+  const uint8_t keptMask[4] = {0, 0, 0, 0xFF};
+  std::memcpy(&keptByte, keptMask, sizeof keptMask);
   uint8_t* out = expanded;
   for (int i = 0; i < kFrameBytes; ++i, out += kExpandedPixelBytes) {
-    const uint8_t* colour = colourTable + 3 * source[i];
-    out[0] = colour[0];
-    out[1] = colour[1];
-    out[2] = colour[2];
+    uint32_t pixel;
+    std::memcpy(&pixel, out, sizeof pixel);
+    pixel = (pixel & keptByte) | colours[frame[i]];
+    std::memcpy(out, &pixel, sizeof pixel);
   }
 }
 
