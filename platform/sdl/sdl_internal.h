@@ -65,6 +65,10 @@ struct Straddle {
 // order; every other output pixel lies within one source pixel (sdl_present.cpp).
 std::vector<Straddle> Straddles(int32_t count, int32_t size);
 
+// Has the kernel give memory its pages before they are first written, where it can (sdl_fresh_memory.cpp). On a
+// virtual machine every first touch of a page can cost tens of microseconds; asked for at once they cost little.
+void ReadyForWriting(void* memory, size_t bytes);
+
 // With VESK_TRACE set, one line on standard error: "vesk-trace <monotonic ms> <event>".
 bool TraceEnabled();
 void Trace(const char* event);

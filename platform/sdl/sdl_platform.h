@@ -83,9 +83,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   // Source rows top to bottom of from stretched to the sharp texture's width: into memory, pitch bytes a row, or
   // when that is null into the sharp texture.
   bool ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch);
-  // Software renderer: output rows first to first + count (at most kSharpBandRows) into the sharp texture's top.
-  bool ComposeBand(int32_t first, int32_t count);
-  static constexpr int32_t kSharpBandRows = 64;
+  // Straight into the window's surface: output rows first to first + count of the picture, mixed from the
+  // stretched source rows, into pixels, rows pitch bytes apart.
+  void ComposeRows(int32_t first, int32_t count, uint8_t* pixels, int pitch);
   void Deliver(ShowEvent event);
   void Translate(const SDL_Event& event);
 
@@ -107,7 +107,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   bool seatless_ = false;
 
   sdlbackend::RendererPtr renderer_;
-  bool softwareRenderer_ = false;  // SDL's own: copies unscaled rows cheaply and blends them dearly
+  // SDL's software renderer drawing into a window surface of 32-bit pixels, which the sharp picture is then
+  // composed into directly; it would copy unscaled rows cheaply but blend them dearly.
+  bool directSurface_ = false;
   sdlbackend::TexturePtr work_;
   PictureFilter filter_ = PictureFilter::kNearest;
   std::vector<uint32_t> picture_;  // the picture as last unlocked, 32-bit, for kSharp and while paced
@@ -118,11 +120,11 @@ class SdlVideo : public VideoDevice, public EventSource {
   SDL_Rect drawnTo_ = {};
   SDL_Rect drawnOutput_ = {};
   int32_t presentsHeld_ = 0;      // presents that left the last drawing on show
-  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width (on the software renderer, a band of it)
+  sdlbackend::TexturePtr sharp_;  // the picture stretched to its width, but for directSurface_
+  bool sharpReady_ = false;       // sharp_ (where used) and the tables below are made for sharpFrom_ and sharpWidth_
   int32_t sharpWidth_ = 0;
-  int32_t sharpHeight_ = 0;
   SDL_Rect sharpFrom_ = {};
-  SDL_Rect sharpChanged_ = {};  // software renderer: the output rows the last Sharpen changed
+  SDL_Rect sharpChanged_ = {};  // directSurface_: the output rows the last Sharpen changed
   // A source column's output: copies of it, then where the next starts within an output column, the two mixed,
   // the next taking weight / 256.
   struct ColumnRun {
@@ -132,7 +134,7 @@ class SdlVideo : public VideoDevice, public EventSource {
   std::vector<ColumnRun> sharpColumns_;
   std::vector<sdlbackend::Straddle> sharpRows_;  // every row: its first source row, and alpha to the next
   int32_t sharpRowsFor_ = 0;                     // the picture height sharpRows_ was worked out for
-  std::vector<uint32_t> sharpExpanded_;          // software renderer: the source rows stretched to its width
+  std::vector<uint32_t> sharpExpanded_;          // directSurface_: the source rows stretched to its width
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

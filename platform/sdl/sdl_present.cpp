@@ -120,11 +120,17 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
   if (pacer_.Pacing() && samePlace && !picture_.empty() && changedTop_ >= changedBottom_) {
     ++presentsHeld_;
   } else {
-    const bool sharp = filter_ == PictureFilter::kSharp && Sharpen(from, to);
-    if (!sharp) sharp_.reset();
-    // The software renderer draws into the window's own surface, which keeps what was drawn: in the same place
-    // only the rows that changed need drawing again, and the bars are still black.
-    const bool changedRowsOnly = sharp && softwareRenderer_ && samePlace;
+    // Composed straight into the window's surface, the picture must lie within it.
+    const bool fits = !directSurface_ || (to.x >= 0 && to.y >= 0 && to.x + to.w <= outputWidth &&
+                                          to.y + to.h <= outputHeight);
+    const bool sharp = filter_ == PictureFilter::kSharp && fits && Sharpen(from, to);
+    if (!sharp) {
+      sharp_.reset();
+      sharpReady_ = false;
+    }
+    // The window's own surface keeps what was drawn: in the same place only the rows that changed need drawing
+    // again, and showing again, and the bars are still black.
+    const bool changedRowsOnly = sharp && directSurface_ && samePlace;
     // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
     if (!changedRowsOnly && (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight)) {
       SDL_RenderClear(renderer);
@@ -134,7 +140,12 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
       return Access::kLost;
     }
     OnDrawn(renderer);
-    SDL_RenderPresent(renderer);
+    if (!changedRowsOnly) {
+      SDL_RenderPresent(renderer);
+    } else if (sharpChanged_.h > 0) {
+      const SDL_Rect shown = {to.x, to.y + sharpChanged_.y, to.w, sharpChanged_.h};
+      SDL_UpdateWindowSurfaceRects(window_, &shown, 1);
+    }
     redraw_ = false;
     changedTop_ = kPictureHeight;
     changedBottom_ = 0;
@@ -191,25 +202,25 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   SDL_Renderer* renderer = renderer_.get();
   const bool inCopy = from.x >= 0 && from.y >= 0 && from.x + from.w <= kPictureWidth && from.y + from.h <= kPictureHeight;
   if (!inCopy || picture_.empty() || to.w < from.w || to.h < from.h) return false;
-  // The software renderer gets the picture at its output size, which it copies without scaling, a band of rows at
-  // a time through a texture of kSharpBandRows: a texture of the whole output would be megabytes of fresh memory
-  // to clear before the first frame. Another renderer gets it columns wide and source rows high and stretches
-  // the rows itself.
-  const int32_t height = softwareRenderer_ ? std::min(to.h, kSharpBandRows) : from.h;
+  // Composed straight into the window's surface, the picture is kept stretched to its width and mixed row by row
+  // into the surface. Another renderer gets it in a texture columns wide and source rows high and stretches the
+  // rows itself.
   int32_t top = std::max(changedTop_ - from.y, 0), bottom = std::min(changedBottom_ - from.y, from.h);
-  if (sharp_ == nullptr || to.w != sharpWidth_ || height != sharpHeight_ || !SDL_RectEquals(&from, &sharpFrom_) ||
-      to.h != sharpRowsFor_) {
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(renderer, &info) != 0 || (info.max_texture_width > 0 && to.w > info.max_texture_width) ||
-        (info.max_texture_height > 0 && height > info.max_texture_height)) {
-      return false;
+  if (!sharpReady_ || to.w != sharpWidth_ || !SDL_RectEquals(&from, &sharpFrom_) || to.h != sharpRowsFor_) {
+    if (!directSurface_) {
+      SDL_RendererInfo info;
+      if (SDL_GetRendererInfo(renderer, &info) != 0 ||
+          (info.max_texture_width > 0 && to.w > info.max_texture_width) ||
+          (info.max_texture_height > 0 && from.h > info.max_texture_height)) {
+        return false;
+      }
+      sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, to.w, from.h));
+      if (sharp_ == nullptr) return false;
+      SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
+      SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
     }
-    sharp_.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, to.w, height));
-    if (sharp_ == nullptr) return false;
-    SDL_SetTextureBlendMode(sharp_.get(), SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(sharp_.get(), SDL_ScaleModeNearest);
+    sharpReady_ = true;
     sharpWidth_ = to.w;
-    sharpHeight_ = height;
     sharpFrom_ = from;
     // Columns come as runs: those within a source column, then the one straddling it and the next, if any.
     sharpColumns_.assign(static_cast<size_t>(from.w), {});
@@ -222,13 +233,17 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
     }
     sharpRows_ = EveryPixel(from.h, to.h);
     sharpRowsFor_ = to.h;
-    sharpExpanded_.assign(softwareRenderer_ ? static_cast<size_t>(to.w) * from.h : 0, 0);
+    const size_t expanded = directSurface_ ? static_cast<size_t>(to.w) * from.h : 0;
+    sharpExpanded_.clear();
+    sharpExpanded_.reserve(expanded);
+    sdlbackend::ReadyForWriting(sharpExpanded_.data(), expanded * sizeof(uint32_t));
+    sharpExpanded_.assign(expanded, 0);
     top = 0;
     bottom = from.h;
   }
   sharpChanged_ = {0, 0, to.w, 0};
   if (top >= bottom) return true;
-  if (!softwareRenderer_) return ExpandRows(from, top, bottom, nullptr, 0);
+  if (!directSurface_) return ExpandRows(from, top, bottom, nullptr, 0);
   // Output rows drawn from a changed source row: those starting in one, and those straddling into one.
   int32_t first = 0, last = to.h;
   while (first < last && sharpRows_[first].first + (sharpRows_[first].alpha != 0 ? 1 : 0) < top) ++first;
@@ -238,24 +253,18 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
   return true;
 }
 
-bool SdlVideo::ComposeBand(int32_t first, int32_t count) {
+void SdlVideo::ComposeRows(int32_t first, int32_t count, uint8_t* pixels, int pitch) {
   const int32_t pixelsPerRow = sharpWidth_;
-  const SDL_Rect band = {0, 0, pixelsPerRow, count};
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(sharp_.get(), &band, &pixels, &pitch) != 0) return false;
   for (int32_t y = 0; y < count; ++y) {
     const sdlbackend::Straddle& row = sharpRows_[first + y];
     const uint32_t* upper = sharpExpanded_.data() + static_cast<size_t>(row.first) * pixelsPerRow;
-    auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
+    auto* out = reinterpret_cast<uint32_t*>(pixels + static_cast<ptrdiff_t>(y) * pitch);
     if (row.alpha == 0) {
       std::memcpy(out, upper, static_cast<size_t>(pixelsPerRow) * 4);
       continue;
     }
     MixRow(upper, upper + pixelsPerRow, Weight(row.alpha), out, static_cast<size_t>(pixelsPerRow));
   }
-  SDL_UnlockTexture(sharp_.get());
-  return true;
 }
 
 bool SdlVideo::ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uint32_t* memory, int pitch) {
@@ -279,14 +288,18 @@ bool SdlVideo::ExpandRows(const SDL_Rect& from, int32_t top, int32_t bottom, uin
 bool SdlVideo::SharpRows(const SDL_Rect& to, bool changedRowsOnly) {
   SDL_Renderer* renderer = renderer_.get();
   SDL_Texture* texture = sharp_.get();
-  if (softwareRenderer_) {
-    const SDL_Rect rows = changedRowsOnly ? sharpChanged_ : SDL_Rect{0, 0, to.w, to.h};
-    // Locking the band again first draws what the renderer still holds of it.
-    for (int32_t y = rows.y; y < rows.y + rows.h; y += sharpHeight_) {
-      const int32_t count = std::min(sharpHeight_, rows.y + rows.h - y);
-      const SDL_Rect in = {0, 0, to.w, count}, out = {to.x, to.y + y, to.w, count};
-      if (!ComposeBand(y, count) || SDL_RenderCopy(renderer, texture, &in, &out) != 0) return false;
+  if (directSurface_) {
+    // What the renderer still holds (a clear of the bars) goes into the surface first.
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (surface == nullptr || surface->format->format != SDL_PIXELFORMAT_RGB888 || SDL_RenderFlush(renderer) != 0 ||
+        to.x + to.w > surface->w || to.y + to.h > surface->h || SDL_LockSurface(surface) != 0) {
+      return false;
     }
+    const SDL_Rect rows = changedRowsOnly ? sharpChanged_ : SDL_Rect{0, 0, to.w, to.h};
+    auto* at = static_cast<uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(to.y + rows.y) * surface->pitch +
+               static_cast<ptrdiff_t>(to.x) * 4;
+    ComposeRows(rows.y, rows.h, at, surface->pitch);
+    SDL_UnlockSurface(surface);
     return true;
   }
   // Nearest pixel is right for every row within one source row; each straddling row is then drawn from its first

@@ -167,7 +167,11 @@ bool SdlVideo::MakeRenderer() {
   if (window_ == nullptr || (renderer_ = probe_.CreateRenderer(window_)) == nullptr) return false;
   SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, SDL_ALPHA_OPAQUE);
   SDL_RendererInfo info;
-  softwareRenderer_ = SDL_GetRendererInfo(renderer_.get(), &info) == 0 && std::strcmp(info.name, "software") == 0;
+  const bool software = SDL_GetRendererInfo(renderer_.get(), &info) == 0 && std::strcmp(info.name, "software") == 0;
+  // The software renderer draws into the window's surface, megabytes nothing has written yet.
+  SDL_Surface* surface = software ? SDL_GetWindowSurface(window_) : nullptr;
+  directSurface_ = surface != nullptr && surface->format->format == SDL_PIXELFORMAT_RGB888;
+  if (surface != nullptr) sdlbackend::ReadyForWriting(surface->pixels, static_cast<size_t>(surface->pitch) * surface->h);
   redraw_ = true;
   sdlbackend::TraceOutputSize(window_, renderer_.get());
   SDL_DisplayMode desktop;
@@ -198,7 +202,8 @@ bool SdlVideo::MakeWorkTexture() {
 void SdlVideo::ForgetRenderer() {
   work_.reset();
   sharp_.reset();
-  sharpWidth_ = sharpHeight_ = sharpRowsFor_ = 0;
+  sharpReady_ = false;
+  sharpWidth_ = sharpRowsFor_ = 0;
   renderer_.reset();
   redraw_ = true;
   locked_ = nullptr;
