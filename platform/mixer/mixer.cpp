@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "platform/openmpt/module_player.h"
 
@@ -24,7 +23,6 @@ Mixer::~Mixer() {
 
 bool Mixer::OpenDevice() {
   if (device_.joinable()) return false;
-  closing_ = false;
   device_ = std::thread([this] {
     const char* why = "unknown reason";
     if (output_.Open(kMixRate, [this](int16_t* interleaved, size_t frames) { Render(interleaved, frames); },
@@ -33,16 +31,16 @@ bool Mixer::OpenDevice() {
       return;
     }
     std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", why);
-    RenderUnheard();
+    SetUnheard(true);
   });
   return true;
 }
 
 void Mixer::CloseDevice() {
   if (!device_.joinable()) return;
-  closing_ = true;
   device_.join();
   if (outputOpen_.exchange(false)) output_.Close();
+  SetUnheard(false);
 }
 
 void Mixer::Prepare(std::span<const uint8_t> data) {
@@ -62,6 +60,7 @@ bool Mixer::Load(std::span<const uint8_t> data) {
   }
   if (player == nullptr) player = ModulePlayer::Load(data.data(), data.size());
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   player_ = std::move(player);
   if (player_ != nullptr && unheard_) player_->SetSoundUnheard(true);
   playing_ = false;
@@ -71,6 +70,7 @@ bool Mixer::Load(std::span<const uint8_t> data) {
 
 bool Mixer::Play(float panSeparation) {
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   if (player_ == nullptr) return false;
   player_->SetPanSeparation(panSeparation);
   player_->Rewind();
@@ -81,6 +81,7 @@ bool Mixer::Play(float panSeparation) {
 bool Mixer::SetVolume(int32_t volume) {
   if (trace_ != nullptr) trace_(("master-volume " + std::to_string(volume)).c_str());
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   if (player_ == nullptr) return false;
   player_->SetVolume(std::clamp(volume, 0, kFullVolume));
   return true;
@@ -88,17 +89,20 @@ bool Mixer::SetVolume(int32_t volume) {
 
 int32_t Mixer::Order() {
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   return player_ != nullptr ? player_->CurrentOrder() : -1;
 }
 
 bool Mixer::Pause(bool paused) {
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   paused_ = paused;
   return player_ != nullptr;
 }
 
 bool Mixer::Stop() {
   std::lock_guard<std::mutex> lock(mutex_);
+  CatchUpUnheard();
   playing_ = false;
   return player_ != nullptr;
 }
@@ -107,6 +111,7 @@ bool Mixer::Free() {
   std::unique_ptr<ModulePlayer> freed;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    CatchUpUnheard();
     freed = std::move(player_);
     playing_ = false;
   }
@@ -115,6 +120,10 @@ bool Mixer::Free() {
 
 void Mixer::Render(int16_t* interleaved, size_t frames) {
   std::lock_guard<std::mutex> lock(mutex_);
+  RenderLocked(interleaved, frames);
+}
+
+void Mixer::RenderLocked(int16_t* interleaved, size_t frames) {
   if (!playing_ || paused_) {
     std::fill(interleaved, interleaved + frames * 2, int16_t{0});
     return;
@@ -122,29 +131,22 @@ void Mixer::Render(int16_t* interleaved, size_t frames) {
   player_->Render(kMixRate, interleaved, frames);
 }
 
-void Mixer::RenderUnheard() {
-  constexpr size_t kChunkFrames = 2048;
-  constexpr auto kInterval = std::chrono::milliseconds(10);
-  std::vector<int16_t> scratch(kChunkFrames * 2);
-  // Nobody hears it: only the song's position matters, which does not depend on how finely it is mixed.
-  SetUnheard(true);
-  const auto start = std::chrono::steady_clock::now();
-  uint64_t rendered = 0;
-  while (!closing_.load()) {
-    const uint64_t due = FramesDue(std::chrono::steady_clock::now() - start, kMixRate);
-    while (rendered < due) {
-      const auto frames = static_cast<size_t>(std::min<uint64_t>(due - rendered, kChunkFrames));
-      Render(scratch.data(), frames);
-      rendered += frames;
-    }
-    std::this_thread::sleep_for(kInterval);
+void Mixer::CatchUpUnheard() {
+  if (!unheard_) return;
+  const uint64_t due = FramesDue(std::chrono::steady_clock::now() - unheardSince_, kMixRate);
+  while (unheardRendered_ < due) {
+    const auto frames = static_cast<size_t>(std::min<uint64_t>(due - unheardRendered_, kUnheardChunkFrames));
+    RenderLocked(unheardScratch_, frames);
+    unheardRendered_ += frames;
   }
-  SetUnheard(false);
 }
 
 void Mixer::SetUnheard(bool unheard) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (unheard == unheard_) return;
   unheard_ = unheard;
+  unheardSince_ = std::chrono::steady_clock::now();
+  unheardRendered_ = 0;
   if (player_ != nullptr) player_->SetSoundUnheard(unheard);
 }
 

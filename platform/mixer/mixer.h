@@ -46,10 +46,13 @@ class Mixer : public MusicPlayer {
   bool Free() override;
 
  private:
-  // Fills frames stereo frames: the playing song, or silence.
+  // Fills frames stereo frames: the playing song, or silence; RenderLocked with the lock held.
   void Render(int16_t* interleaved, size_t frames);
-  void RenderUnheard();
-  // Mixes the song coarsely while nobody hears it, and finely again afterwards.
+  void RenderLocked(int16_t* interleaved, size_t frames);
+  // Where no output opened, the song is rendered and discarded up to the present moment whenever the main
+  // thread calls, before whatever it asks: the order it reads is where a heard song would be, and no thread wakes
+  // to keep it there. Unheard, the song is mixed coarsely; heard again, finely.
+  void CatchUpUnheard();
   void SetUnheard(bool unheard);
 
   AudioOutput& output_;
@@ -58,12 +61,15 @@ class Mixer : public MusicPlayer {
   std::unique_ptr<ModulePlayer> player_;
   bool playing_ = false;
   bool paused_ = false;
-  bool unheard_ = false;  // rendered for its position only, by RenderUnheard
-  std::thread device_;  // opens the output, or renders unheard in its place until closing_
+  bool unheard_ = false;  // rendered for its position only, by CatchUpUnheard
+  std::chrono::steady_clock::time_point unheardSince_;
+  uint64_t unheardRendered_ = 0;  // frames since unheardSince_
+  static constexpr size_t kUnheardChunkFrames = 2048;
+  int16_t unheardScratch_[kUnheardChunkFrames * 2] = {};
+  std::thread device_;  // opens the output
   std::thread preparing_;  // reads prepared_ from preparedData_
   std::span<const uint8_t> preparedData_;
   std::unique_ptr<ModulePlayer> prepared_;
-  std::atomic<bool> closing_{false};
   std::atomic<bool> outputOpen_{false};
 };
 
