@@ -45,6 +45,10 @@ std::string WhyDisplayFails();
 // Asks the window manager to show a window that is not mapped yet full screen, as it maps it; false when the
 // window system has no such request (then SDL's own full screen must do).
 bool RequestFullScreenBeforeMapping(SDL_Window* window);
+// Gives a window of 24-bit colour a black background, which the window system fills it with wherever it shows
+// nothing else, and fills it so now; false when the window system has no such thing (then the window shows
+// whatever it was last drawn).
+bool ClearToBlack(SDL_Window* window);
 
 // What to do about SDL's Wayland driver before starting the video (sdl_wayland_seat.cpp). SDL 2.26 crashes in
 // its pointer set-up on a compositor that offers no seat (no keyboard, no pointer: a headless one); there the

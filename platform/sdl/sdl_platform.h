@@ -65,6 +65,9 @@ class SdlVideo : public VideoDevice, public EventSource {
  protected:
   // Between drawing a present and showing it (the tests read the picture back here).
   virtual void OnDrawn(SDL_Renderer* renderer) { (void)renderer; }
+  // Gives the window a black background and fills it with it (sdlbackend::ClearToBlack); false where the window
+  // system cannot.
+  virtual bool ClearWindowToBlack();
 
  private:
   SDL_Window* NewWindow(const ShowWindowSpec& shown, Uint32 flags);
@@ -78,7 +81,8 @@ class SdlVideo : public VideoDevice, public EventSource {
   // Sharp: brings the sharp texture up to date with the changed rows of the picture; false when there is no copy
   // of the picture, the renderer cannot make the texture, or the picture is narrower or lower than its source.
   // Then draws it onto the output at to, or on the software renderer only the rows the last Sharpen changed.
-  bool Sharpen(const SDL_Rect& from, const SDL_Rect& to);
+  // onBlank: the window shows only its black background, and only the rows that are not black need showing.
+  bool Sharpen(const SDL_Rect& from, const SDL_Rect& to, bool onBlank);
   bool SharpRows(const SDL_Rect& to, bool changedRowsOnly);
   // Source rows top to bottom of from stretched to the sharp texture's width: into memory, pitch bytes a row, or
   // when that is null into the sharp texture.
@@ -110,6 +114,9 @@ class SdlVideo : public VideoDevice, public EventSource {
   // SDL's software renderer drawing into a window surface of 32-bit pixels, which the sharp picture is then
   // composed into directly; it would copy unscaled rows cheaply but blend them dearly.
   bool directSurface_ = false;
+  // The window shows nothing but the black the window system fills it with (it was given a black background and
+  // nothing has been drawn since); then what the surface holds does not matter.
+  bool blankWindow_ = false;
   sdlbackend::TexturePtr work_;
   PictureFilter filter_ = PictureFilter::kNearest;
   std::vector<uint32_t> picture_;  // the picture as last unlocked, 32-bit, for kSharp and while paced

@@ -123,14 +123,16 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
     // Composed straight into the window's surface, the picture must lie within it.
     const bool fits = !directSurface_ || (to.x >= 0 && to.y >= 0 && to.x + to.w <= outputWidth &&
                                           to.y + to.h <= outputHeight);
-    const bool sharp = filter_ == PictureFilter::kSharp && fits && Sharpen(from, to);
+    // A window that shows nothing but its black background needs only the picture's rows that are not black.
+    const bool onBlank = blankWindow_ && directSurface_;
+    const bool sharp = filter_ == PictureFilter::kSharp && fits && Sharpen(from, to, onBlank);
     if (!sharp) {
       sharp_.reset();
       sharpReady_ = false;
     }
     // The window's own surface keeps what was drawn: in the same place only the rows that changed need drawing
     // again, and showing again, and the bars are still black.
-    const bool changedRowsOnly = sharp && directSurface_ && samePlace;
+    const bool changedRowsOnly = sharp && directSurface_ && (samePlace || onBlank);
     // Whatever the picture leaves uncovered (the bars of a picture that keeps its shape) is black.
     if (!changedRowsOnly && (to.x > 0 || to.y > 0 || to.x + to.w < outputWidth || to.y + to.h < outputHeight)) {
       SDL_RenderClear(renderer);
@@ -140,6 +142,7 @@ Access SdlVideo::Present(const Rect& source, const Rect& picture) {
       return Access::kLost;
     }
     OnDrawn(renderer);
+    if (!changedRowsOnly || sharpChanged_.h > 0) blankWindow_ = false;
     if (!changedRowsOnly) {
       SDL_RenderPresent(renderer);
     } else if (sharpChanged_.h > 0) {
@@ -198,7 +201,7 @@ std::vector<sdlbackend::Straddle> EveryPixel(int32_t count, int32_t size) {
 
 }  // namespace
 
-bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
+bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to, bool onBlank) {
   SDL_Renderer* renderer = renderer_.get();
   const bool inCopy = from.x >= 0 && from.y >= 0 && from.x + from.w <= kPictureWidth && from.y + from.h <= kPictureHeight;
   if (!inCopy || picture_.empty() || to.w < from.w || to.h < from.h) return false;
@@ -242,13 +245,22 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to) {
     bottom = from.h;
   }
   sharpChanged_ = {0, 0, to.w, 0};
+  if (!directSurface_) return top >= bottom || ExpandRows(from, top, bottom, nullptr, 0);
+  if (top < bottom && !ExpandRows(from, top, bottom, sharpExpanded_.data(), to.w * 4)) return false;
+  // On a blank window, the rows to show are those from the first source row that is not black to the last.
+  if (onBlank) {
+    const auto black = [&](int32_t y) {
+      const uint32_t* row = picture_.data() + static_cast<size_t>(from.y + y) * kPictureWidth + from.x;
+      return std::all_of(row, row + from.w, [](uint32_t pixel) { return (pixel & 0xFFFFFF) == 0; });
+    };
+    for (top = 0; top < from.h && black(top);) ++top;
+    for (bottom = from.h; bottom > top && black(bottom - 1);) --bottom;
+  }
   if (top >= bottom) return true;
-  if (!directSurface_) return ExpandRows(from, top, bottom, nullptr, 0);
   // Output rows drawn from a changed source row: those starting in one, and those straddling into one.
   int32_t first = 0, last = to.h;
   while (first < last && sharpRows_[first].first + (sharpRows_[first].alpha != 0 ? 1 : 0) < top) ++first;
   while (last > first && sharpRows_[last - 1].first >= bottom) --last;
-  if (!ExpandRows(from, top, bottom, sharpExpanded_.data(), to.w * 4)) return false;
   sharpChanged_ = {0, first, to.w, last - first};
   return true;
 }

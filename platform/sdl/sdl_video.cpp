@@ -171,6 +171,7 @@ bool SdlVideo::MakeRenderer() {
   // The software renderer draws into the window's surface, megabytes nothing has written yet.
   SDL_Surface* surface = software ? SDL_GetWindowSurface(window_) : nullptr;
   directSurface_ = surface != nullptr && surface->format->format == SDL_PIXELFORMAT_RGB888;
+  blankWindow_ = directSurface_ && ClearWindowToBlack();
   if (surface != nullptr) sdlbackend::ReadyForWriting(surface->pixels, static_cast<size_t>(surface->pitch) * surface->h);
   redraw_ = true;
   sdlbackend::TraceOutputSize(window_, renderer_.get());
@@ -186,6 +187,8 @@ bool SdlVideo::MakeRenderer() {
   }
   return true;
 }
+
+bool SdlVideo::ClearWindowToBlack() { return sdlbackend::ClearToBlack(window_); }
 
 // Only the corner the host packs its picture into is ever locked or presented, so the texture is no bigger: a
 // texture of the whole screen would be cleared at creation, megabytes of fresh memory at the start of the show.

@@ -66,6 +66,15 @@ std::string WhyDisplayFails() {
                     : "the X server refused the connection";
 }
 
+bool ClearToBlack(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  if (!X11Info(window, info)) return false;
+  // Pixel 0 of a true-colour visual is black. Clearing a window not mapped yet does nothing: mapping it fills it.
+  XSetWindowBackground(info.info.x11.display, info.info.x11.window, 0);
+  XClearWindow(info.info.x11.display, info.info.x11.window);
+  return true;
+}
+
 bool RequestFullScreenBeforeMapping(SDL_Window* window) {
   SDL_SysWMinfo info;
   if (!X11Info(window, info) || (SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN) != 0) return false;
@@ -96,6 +105,7 @@ namespace sdlbackend {
 uint64_t SystemWindowId(SDL_Window*) { return 0; }
 std::string WhyDisplayFails() { return ""; }
 bool RequestFullScreenBeforeMapping(SDL_Window*) { return false; }
+bool ClearToBlack(SDL_Window*) { return false; }
 uint64_t DestroyedSystemWindow(const SDL_SysWMmsg*) { return 0; }
 
 }  // namespace sdlbackend

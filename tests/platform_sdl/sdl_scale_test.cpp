@@ -22,6 +22,12 @@ class ReadBackVideo : public platform::SdlVideo {
   void OnDrawn(SDL_Renderer* renderer) override { shown = sdlbackend::ReadOutput(renderer); }
 };
 
+// A window the window system filled with black, as an X11 one is.
+class BlankReadBackVideo : public ReadBackVideo {
+ protected:
+  bool ClearWindowToBlack() override { return true; }
+};
+
 class SdlScale : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -31,20 +37,24 @@ class SdlScale : public ::testing::Test {
   static void TearDownTestSuite() { unsetenv("SDL_RENDER_DRIVER"); }
 
   // A window of width x height with the picture filtered as asked; false when no renderer can be had here.
-  bool Open(int32_t width, int32_t height, platform::PictureFilter filter) {
-    video_.SetPictureFilter(filter);
-    if (!video_.Create().ok() || !video_.CurrentMode(desktop_).ok()) return false;
-    return video_.OpenWindowed({"Scale", width, height}).ok();
+  bool Open(int32_t width, int32_t height, platform::PictureFilter filter) { return Open(video_, width, height, filter); }
+  bool Open(ReadBackVideo& video, int32_t width, int32_t height, platform::PictureFilter filter) {
+    video.SetPictureFilter(filter);
+    if (!video.Create().ok() || !video.CurrentMode(desktop_).ok()) return false;
+    return video.OpenWindowed({"Scale", width, height}).ok();
   }
   // Packs expanded (blue, green, red, unused per pixel) and presents it on picture; what was drawn is in shown.
   void Present(const std::vector<uint8_t>& expanded, const platform::Rect& picture) {
+    Present(video_, expanded, picture);
+  }
+  void Present(ReadBackVideo& video, const std::vector<uint8_t>& expanded, const platform::Rect& picture) {
     platform::WorkTarget target;
-    ASSERT_EQ(video_.Lock(target), platform::Access::kOk);
+    ASSERT_EQ(video.Lock(target), platform::Access::kOk);
     const int32_t greenWidth = desktop_.layout.greenMask == 0x3E0 ? 0 : 1;
     PackFrame(expanded.data(), target.pixels, target.pitch, desktop_.layout.bitsPerPixel, greenWidth);
-    video_.Unlock();
-    ASSERT_EQ(video_.Present({0, 0, 320, 200}, picture), platform::Access::kOk);
-    ASSERT_FALSE(video_.shown.pixels.empty());
+    video.Unlock();
+    ASSERT_EQ(video.Present({0, 0, 320, 200}, picture), platform::Access::kOk);
+    ASSERT_FALSE(video.shown.pixels.empty());
   }
   // A channel (0 red, 1 green) summed over the whole output.
   uint64_t Intensity(int channel) const {
@@ -139,6 +149,25 @@ TEST_F(SdlScale, SharpRedrawingOnlyTheChangedRowsShowsWhatDrawingTheWholePicture
   Present(after, {0, 0, 600, 480});
   Present(after, kWhole640x480);
   EXPECT_TRUE(changed == video_.shown.pixels);
+}
+
+TEST_F(SdlScale, SharpOnAWindowFilledWithBlackDrawsOnlyTheRowsThatAreNotBlackAndShowsTheWholePicture) {
+  // Black but for source rows 50 to 149: the output rows straddling rows 49 and 150 must be drawn too.
+  std::vector<uint8_t> picture(kExpandedFrameBytes, 0);
+  for (size_t i = 4 * 50 * 320; i < 4 * 150 * 320; ++i) picture[i] = static_cast<uint8_t>(i * 7 % 251 | 1);
+  std::vector<uint8_t> later = picture;
+  for (size_t i = 4 * 10 * 320; i < 4 * 11 * 320; ++i) later[i] = 200;
+  {
+    BlankReadBackVideo blank;
+    if (!Open(blank, 640, 480, platform::PictureFilter::kSharp)) GTEST_SKIP() << "no software renderer here";
+    Present(blank, std::vector<uint8_t>(kExpandedFrameBytes, 0), kWhole640x480);
+    Present(blank, picture, kWhole640x480);
+    Present(blank, later, kWhole640x480);
+    // Drawn whole, on a window that may show anything.
+    if (!Open(640, 480, platform::PictureFilter::kSharp)) GTEST_SKIP() << "no second window here";
+    Present(later, kWhole640x480);
+    EXPECT_TRUE(blank.shown.pixels == video_.shown.pixels);
+  }
 }
 
 }  // namespace
