@@ -23,6 +23,7 @@ Mixer::~Mixer() {
 
 bool Mixer::OpenDevice() {
   if (device_.joinable()) return false;
+  closing_ = false;
   device_ = std::thread([this] {
     const char* why = "unknown reason";
     if (output_.Open(kMixRate, [this](int16_t* interleaved, size_t frames) { Render(interleaved, frames); },
@@ -32,12 +33,24 @@ bool Mixer::OpenDevice() {
     }
     std::fprintf(stderr, "vesk: no audio device (%s); the music plays silently\n", why);
     SetUnheard(true);
+    // Between the main thread's calls the song is kept near the present moment, so that no call has a long
+    // stretch to catch up on.
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!closing_) {
+      closingChanged_.wait_for(lock, kUnheardInterval);
+      CatchUpUnheard();
+    }
   });
   return true;
 }
 
 void Mixer::CloseDevice() {
   if (!device_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  closingChanged_.notify_all();
   device_.join();
   if (outputOpen_.exchange(false)) output_.Close();
   SetUnheard(false);

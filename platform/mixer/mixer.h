@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -50,8 +51,8 @@ class Mixer : public MusicPlayer {
   void Render(int16_t* interleaved, size_t frames);
   void RenderLocked(int16_t* interleaved, size_t frames);
   // Where no output opened, the song is rendered and discarded up to the present moment whenever the main
-  // thread calls, before whatever it asks: the order it reads is where a heard song would be, and no thread wakes
-  // to keep it there. Unheard, the song is mixed coarsely; heard again, finely.
+  // thread calls, before whatever it asks, so that the order it reads is where a heard song would be; and every
+  // kUnheardInterval between. Unheard, the song is mixed coarsely; heard again, finely.
   void CatchUpUnheard();
   void SetUnheard(bool unheard);
 
@@ -65,8 +66,11 @@ class Mixer : public MusicPlayer {
   std::chrono::steady_clock::time_point unheardSince_;
   uint64_t unheardRendered_ = 0;  // frames since unheardSince_
   static constexpr size_t kUnheardChunkFrames = 2048;
+  static constexpr std::chrono::milliseconds kUnheardInterval{100};
   int16_t unheardScratch_[kUnheardChunkFrames * 2] = {};
-  std::thread device_;  // opens the output
+  std::thread device_;  // opens the output, or keeps the unheard song near the present moment until closing_
+  bool closing_ = false;
+  std::condition_variable closingChanged_;
   std::thread preparing_;  // reads prepared_ from preparedData_
   std::span<const uint8_t> preparedData_;
   std::unique_ptr<ModulePlayer> prepared_;
