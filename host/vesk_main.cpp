@@ -47,18 +47,21 @@ int main(int argc, char** argv) {
     std::fputs(text.c_str(), stderr);
     return kStatusBadPreset;
   }
+  // With --run the session skips the dialog; GTK starts only when it runs, in a child process: its libraries'
+  // state, fonts and display connection go with that child instead of weighing on the show.
   // The dialogs draw with cairo; letting GTK probe GL would load a whole GL driver (a CPU rasteriser where there
   // is no GPU) into a program that never uses it.
   setenv("GDK_GL", "disable", 0);
+
+  // The dialog's child process is forked before anything else starts, while this one is small: see StartEarly.
+  platform::GtkLaunchView dialog(&argc, &argv, platform::TraceEvent);
+  platform::ForkedLaunchView view(dialog, platform::TraceEvent);
+  if (!line.preset.skipDialog) view.StartEarly();
 
   platform::SdlVideo video;
   platform::ThreadTicker ticker;
   platform::SdlAudioOutput output;
   platform::Mixer music(output, platform::TraceEvent);
-  // With --run the session skips the dialog; GTK starts only when it runs, in a child process: its libraries'
-  // state, fonts and display connection go with that child instead of weighing on the show.
-  platform::GtkLaunchView dialog(&argc, &argv, platform::TraceEvent);
-  platform::ForkedLaunchView view(dialog, platform::TraceEvent);
   HostSession session(Platform{video, video, ticker, music});
   if (!line.stretch) session.SetPictureShape(PictureShape::kFourThree);
   session.SetPictureScale(line.scale);

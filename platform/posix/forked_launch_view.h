@@ -16,6 +16,11 @@ class ForkedLaunchView : public LaunchView {
   explicit ForkedLaunchView(LaunchView& inner, void (*trace)(const char* event) = nullptr)
       : inner_(inner), trace_(trace) {}
   ~ForkedLaunchView() override;
+  // Starts the child now, while this process is still small and has one thread: it waits for the offer that the
+  // first Run sends. After a fork, every page the two share costs a fault when this process next writes it;
+  // forked before the show's start-up, they are few. A child started early and never sent an offer is told to
+  // go when this object goes.
+  void StartEarly();
   ForkedLaunchView(const ForkedLaunchView&) = delete;
   ForkedLaunchView& operator=(const ForkedLaunchView&) = delete;
 
@@ -26,9 +31,15 @@ class ForkedLaunchView : public LaunchView {
   LaunchChoice Run(const LaunchOffer& offer) override;
 
  private:
+  // The answer read from answerFd as child gives it, as Run describes; closes answerFd.
+  LaunchChoice Await(pid_t child, int answerFd);
+
   LaunchView& inner_;
   void (*trace_)(const char*);
   pid_t leaving_ = -1;  // the child that answered and is not reaped yet
+  pid_t waiting_ = -1;  // the child started early, waiting for its offer on offerFd_ to answer on answerFd_
+  int offerFd_ = -1;
+  int answerFd_ = -1;
 };
 
 }  // namespace platform

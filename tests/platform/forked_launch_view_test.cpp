@@ -60,6 +60,30 @@ TEST(ForkedLaunchView, TheChoiceCrossesWhole) {
   ExpectNoChildLeft();
 }
 
+TEST(ForkedLaunchView, AChildStartedEarlyGetsTheWholeOfferAndGoesWhenNoneComes) {
+  const LaunchOffer offer = {{"", "1024x768x32", std::string(5000, 'm')}, 2, false, true};
+  {
+    ScriptedView inner([&offer](const LaunchOffer& got) {
+      const bool same = got.modes == offer.modes && got.selection == offer.selection &&
+                        got.windowed == offer.windowed && got.nosound == offer.nosound;
+      return LaunchChoice{same, 7, true, false, false};
+    });
+    platform::ForkedLaunchView view(inner);
+    view.StartEarly();
+    const LaunchChoice choice = view.Run(offer);
+    EXPECT_TRUE(choice.runDemo);
+    EXPECT_EQ(choice.item, 7);
+    // The next dialog is a child of its own, forked when it runs.
+    EXPECT_EQ(view.Run(offer).item, 7);
+  }
+  {
+    ScriptedView inner([](const LaunchOffer&) -> LaunchChoice { abort(); });
+    platform::ForkedLaunchView view(inner);
+    view.StartEarly();
+  }
+  ExpectNoChildLeft();
+}
+
 TEST(ForkedLaunchView, AChildThatGoesWithoutAnsweringMeansExit) {
   EXPECT_FALSE(RunForked([](const LaunchOffer&) -> LaunchChoice { abort(); }).runDemo);
   EXPECT_FALSE(RunForked([](const LaunchOffer&) -> LaunchChoice { _exit(0); }).runDemo);
