@@ -100,7 +100,8 @@ const VeskAudio = (() => {
       if (context || typeof AudioContext !== 'function') return;
       try {
         // Blocks of about 50 ms rather than 10: a fifth of the audio threads' wake-ups, which cost the browser more
-        // than the mixing itself; the pictures that wait for the music may lead the sound by about three frames.
+        // than the mixing itself. The orders are seen as the blocks are mixed, so the pictures that wait for the music
+        // may run a block (three frames) ahead of the sound.
         context = new AudioContext({ sampleRate: 44100, latencyHint: 0.05 });
       } catch (error) {
         context = null;
