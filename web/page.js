@@ -99,9 +99,10 @@ const VeskAudio = (() => {
     prepare() {
       if (context || typeof AudioContext !== 'function') return;
       try {
-        // Blocks of about 23 ms rather than 10: less than half the audio threads' wake-ups, for a latency still
-        // under a frame and a half.
-        context = new AudioContext({ sampleRate: 44100, latencyHint: 'playback' });
+        // Blocks of about 50 ms rather than 10: a fifth of the audio threads' wake-ups, which cost the browser more
+        // than the mixing itself. The orders are seen as the blocks are mixed, so the pictures that wait for the music
+        // may run a block (three frames) ahead of the sound.
+        context = new AudioContext({ sampleRate: 44100, latencyHint: 0.05 });
       } catch (error) {
         context = null;
         return;
@@ -260,8 +261,18 @@ const VeskPage = (() => {
     return true;
   }
 
+  // The show's last picture where the program fills the canvas itself: put on `frame` only when something reads
+  // it there (a screenshot, a resized canvas), as putting every picture costs the browser as much as scaling it.
+  let picture = null;
+  let pictureStale = false;
+  function framePicture() {
+    if (pictureStale) frame2d.putImageData(picture, 0, 0);
+    pictureStale = false;
+  }
+
   function drawScaled() {
     if (frame === canvas) return;
+    framePicture();
     if (blocks) blocks2d.drawImage(frame, 0, 0, blocks.width, blocks.height);
     context2d.drawImage(blocks || frame, 0, 0, canvas.width, canvas.height);
   }
@@ -303,6 +314,7 @@ const VeskPage = (() => {
 
   // The picture on screen, at the show's size, as a PNG download.
   function saveScreenshot() {
+    framePicture();
     frame.toBlob((blob) => {
       if (!blob) return;
       const link = Object.assign(document.createElement('a'), { href: URL.createObjectURL(blob),
@@ -475,14 +487,27 @@ const VeskPage = (() => {
         requestAnimationFrame(step);
       });
     },
-    // Only a new picture comes here: the program leaves the canvas alone while the picture stays the same.
-    draw(rgba, width, height) {
-      if (resize(frame, [width, height])) fitBox();
-      const pixels = new Uint8ClampedArray(rgba.buffer, rgba.byteOffset, rgba.length);
-      frame2d.putImageData(new ImageData(pixels, width, height), 0, 0);
-      drawScaled();
+    // Only a new picture comes here: the program leaves the canvas alone while the picture stays the same. The
+    // program also scales it to the canvas (canvasSize) when the page does not leave that to the compositor.
+    draw(rgba, width, height, scaled, scaledWidth, scaledHeight) {
+      const image = (bytes, w, h) => new ImageData(new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, bytes.length),
+        w, h);
       ++frames;
+      if (resize(frame, [width, height])) fitBox();
+      if (frame === canvas) {
+        context2d.putImageData(image(rgba, width, height), 0, 0);
+        return;
+      }
+      if (!picture || picture.width !== width || picture.height !== height) picture = new ImageData(width, height);
+      picture.data.set(rgba);
+      pictureStale = true;
+      if (scaled && canvas.width === scaledWidth && canvas.height === scaledHeight) {
+        context2d.putImageData(image(scaled, scaledWidth, scaledHeight), 0, 0);
+      } else {
+        drawScaled();
+      }
     },
+    canvasSize() { return frame === canvas ? 0 : canvas.width << 16 | canvas.height; },
     screenSize() { return [window.screen.width || 1024, window.screen.height || 768]; },
     message(text, caption) {
       console.warn(caption + ': ' + text);

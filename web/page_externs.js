@@ -1,6 +1,7 @@
 // The page's objects (page.js) that the program's glue calls, named for the minifier, which must keep these names.
 /** @const */ var VeskPage = {};
-VeskPage.draw = function(rgba, width, height) {};
+VeskPage.canvasSize = function() {};
+VeskPage.draw = function(rgba, width, height, scaled, scaledWidth, scaledHeight) {};
 VeskPage.ended = function() {};
 VeskPage.hideShow = function() {};
 VeskPage.message = function(text, caption) {};

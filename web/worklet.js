@@ -78,12 +78,9 @@ class VeskProcessor extends AudioWorkletProcessor {
     }
     const p = this.player;
     const n = left.length;
-    const at = p._vesk_player_render(n) >> 1;
-    const samples = p.HEAP16;
-    for (let i = 0; i < n; ++i) {
-      left[i] = samples[at + 2 * i] / 32768;
-      right[i] = samples[at + 2 * i + 1] / 32768;
-    }
+    const at = p._vesk_player_render(n) >> 2;
+    left.set(p.HEAPF32.subarray(at, at + n));
+    right.set(p.HEAPF32.subarray(at + n, at + 2 * n));
     this.frames += n;
     const order = p._vesk_player_order();
     if (order !== this.lastOrder) {

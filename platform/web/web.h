@@ -13,6 +13,7 @@
 #include "platform/memory/memory_device.h"
 #include "platform/music.h"
 #include "platform/ticker.h"
+#include "platform/web/sharp_scaling.h"
 
 namespace platform {
 
@@ -56,6 +57,10 @@ class WebVideo : public MemoryDevice {
   std::vector<uint8_t> next_;     // the present's, kept only when they differ
   int32_t canvasWidth_ = 0;
   bool changed_ = false;
+  SharpScaling scaling_;
+  std::vector<uint8_t> scaled_;   // the canvas's pixels, where the program scales the picture
+  int32_t scaledWidth_ = 0;
+  int32_t scaledHeight_ = 0;
 };
 
 // The module plays in the page's audio worklet, which reports its order back.

@@ -12,6 +12,7 @@ namespace {
 std::unique_ptr<platform::ModulePlayer> player;
 std::vector<uint8_t> moduleBytes;
 std::vector<int16_t> samples;
+std::vector<float> planar;
 
 }  // namespace
 
@@ -44,11 +45,18 @@ EMSCRIPTEN_KEEPALIVE void vesk_player_rewind() {
 
 EMSCRIPTEN_KEEPALIVE int vesk_player_order() { return player ? player->CurrentOrder() : -1; }
 
-// Renders frames stereo frames at the show's mix rate; returns the interleaved 16-bit samples.
-EMSCRIPTEN_KEEPALIVE const int16_t* vesk_player_render(int frames) {
-  samples.assign(2 * static_cast<size_t>(frames > 0 ? frames : 0), 0);
-  if (player) player->Render(platform::kMixRate, samples.data(), static_cast<size_t>(frames));
-  return samples.data();
+// Renders frames stereo frames at the show's mix rate; returns them as the audio output takes them: the left
+// channel's samples, then the right's, each 16-bit sample over 32768.
+EMSCRIPTEN_KEEPALIVE const float* vesk_player_render(int frames) {
+  const size_t count = static_cast<size_t>(frames > 0 ? frames : 0);
+  samples.assign(2 * count, 0);
+  planar.resize(2 * count);
+  if (player) player->Render(platform::kMixRate, samples.data(), count);
+  for (size_t i = 0; i < count; ++i) {
+    planar[i] = static_cast<float>(samples[2 * i]) / 32768.0f;
+    planar[count + i] = static_cast<float>(samples[2 * i + 1]) / 32768.0f;
+  }
+  return planar.data();
 }
 
 }  // extern "C"

@@ -6,10 +6,16 @@
 
 #include "platform/web/web.h"
 
-// The page's canvas: the picture as RGBA bytes, width x height.
-EM_JS(void, vesk_web_draw, (const uint8_t* rgba, int width, int height), {
-  VeskPage.draw(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
+// The page's canvas: the picture as RGBA bytes, width x height, and the canvas's pixels scaled from it (none where
+// the page stretches the picture itself).
+EM_JS(void, vesk_web_draw, (const uint8_t* rgba, int width, int height, const uint8_t* scaled, int scaledWidth,
+                            int scaledHeight), {
+  VeskPage.draw(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height,
+                scaled ? HEAPU8.subarray(scaled, scaled + scaledWidth * scaledHeight * 4) : null, scaledWidth,
+                scaledHeight);
 });
+// The canvas's size when the program is to fill it (sharp and integer scaling), as width << 16 | height; else 0.
+EM_JS(int, vesk_web_canvas_size, (), { return VeskPage.canvasSize(); });
 // Resolves at the browser's next animation frame, the page's vertical blank.
 EM_ASYNC_JS(void, vesk_web_next_frame, (), { await VeskPage.nextFrame(); });
 EM_JS(int, vesk_web_screen_width, (), { return VeskPage.screenSize()[0]; });
@@ -109,15 +115,27 @@ void WebVideo::Stretch(const Rect& source, const Rect&) {
   }
   // A present that repeats the last picture (the show's clock has not moved) leaves the canvas as it is.
   changed_ = next_ != rgba_ || canvasWidth_ != width;
-  if (changed_) {
-    rgba_.swap(next_);
-    canvasWidth_ = width;
+  if (!changed_) return;
+  rgba_.swap(next_);
+  canvasWidth_ = width;
+  // Scaled here rather than after the wait for the frame, which the page's glue must be able to unwind.
+  const int size = vesk_web_canvas_size();
+  scaledWidth_ = size >> 16;
+  scaledHeight_ = size & 0xFFFF;
+  if (scaledWidth_ == 0 || scaledHeight_ == 0) {
+    scaledWidth_ = scaledHeight_ = 0;
+    return;
   }
+  scaled_.resize(static_cast<size_t>(scaledWidth_) * static_cast<size_t>(scaledHeight_) * 4);
+  scaling_.Scale(rgba_.data(), width, source.bottom - source.top, scaled_.data(), scaledWidth_, scaledHeight_);
 }
 
 void WebVideo::OnPresented(const Rect&) {
   vesk_web_next_frame();
-  if (changed_) vesk_web_draw(rgba_.data(), canvasWidth_, static_cast<int>(rgba_.size() / 4 / canvasWidth_));
+  if (changed_) {
+    vesk_web_draw(rgba_.data(), canvasWidth_, static_cast<int>(rgba_.size() / 4 / static_cast<size_t>(canvasWidth_)),
+                  scaledWidth_ > 0 ? scaled_.data() : nullptr, scaledWidth_, scaledHeight_);
+  }
   changed_ = false;
   ticker_.DeliverDue();
 }
