@@ -68,10 +68,12 @@ bool Deserialise(const std::string& bytes, LaunchOffer& offer) {
          take(&offer.nosound, sizeof offer.nosound) && at == bytes.size();
 }
 
-// Writes all of bytes to fd; false when the pipe fails first.
-bool WriteAll(int fd, const char* bytes, size_t size) {
+// Writes all of bytes to fd; false when it fails first. A socket is written with send, which fails on a peer that
+// is gone rather than raising SIGPIPE.
+bool WriteAll(int fd, const char* bytes, size_t size, bool socket = false) {
   for (size_t done = 0; done < size;) {
-    const ssize_t put = write(fd, bytes + done, size - done);
+    const ssize_t put =
+        socket ? send(fd, bytes + done, size - done, MSG_NOSIGNAL) : write(fd, bytes + done, size - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     done += static_cast<size_t>(put);
@@ -170,12 +172,7 @@ LaunchChoice ForkedLaunchView::Run(const LaunchOffer& offer) {
     // Sent whole, then closed: the child reads to the end. One that is gone already cannot take it, and the wait
     // below finds no answer.
     const std::string bytes = Serialise(offer);
-    for (size_t done = 0; done < bytes.size();) {
-      const ssize_t put = send(offerFd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) break;
-      done += static_cast<size_t>(put);
-    }
+    WriteAll(offerFd_, bytes.data(), bytes.size(), true);
     close(offerFd_);
     offerFd_ = -1;
     answerFd_ = -1;

@@ -43,7 +43,7 @@ TEST(SharpScaling, WholeMultiplesGiveExactBlocksAndTheTablesFollowTheSize) {
   SharpScaling scaling;
   // First another size, so that the second scale must build its tables afresh.
   Scaled(scaling, picture, 320, 200, 640, 480);
-  for (const auto [width, height] : {std::pair{640, 400}, std::pair{960, 600}}) {
+  for (const auto& [width, height] : {std::pair{640, 400}, std::pair{960, 600}}) {
     const std::vector<uint8_t> canvas = Scaled(scaling, picture, 320, 200, width, height);
     const int32_t block = width / 320;
     for (int32_t y = 0; y < height; ++y) {
@@ -58,7 +58,7 @@ TEST(SharpScaling, WholeMultiplesGiveExactBlocksAndTheTablesFollowTheSize) {
 TEST(SharpScaling, BlockCentresKeepTheShowsColours) {
   const std::vector<uint8_t> picture = Picture(320, 200);
   SharpScaling scaling;
-  for (const auto [width, height] : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{800, 600}}) {
+  for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{800, 600}}) {
     const std::vector<uint8_t> canvas = Scaled(scaling, picture, 320, 200, width, height);
     for (int32_t y = 0; y < 200; ++y) {
       for (int32_t x = 0; x < 320; ++x) {
