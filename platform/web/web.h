@@ -54,7 +54,6 @@ class WebVideo : public MemoryDevice {
   WebTicker& ticker_;
   bool shown_ = false;  // the page shows the show box
   std::vector<uint8_t> rgba_;     // the canvas's pixels
-  std::vector<uint8_t> next_;     // the present's, kept only when they differ
   int32_t canvasWidth_ = 0;
   bool changed_ = false;
   SharpScaling scaling_;
