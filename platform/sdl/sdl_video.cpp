@@ -89,6 +89,11 @@ VideoStatus SdlVideo::Create() {
     }
     // The system's own window events, for the one that SDL does not pass on: a window destroyed by another program.
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    // The show hides the pointer as it starts. The first hiding builds SDL's blank pointer, which under X passes
+    // through the cursor theme's look-up (index files read and parsed) between Run Demo and the first frame.
+    // Built here instead, while the launch dialog is open, and kept by SDL; the pointer stays shown.
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_ShowCursor(SDL_ENABLE);
     videoStarted_ = true;
     sdlbackend::Trace("video-started");
   }
