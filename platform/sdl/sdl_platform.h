@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -141,7 +142,8 @@ class SdlVideo : public VideoDevice, public EventSource {
   std::vector<ColumnRun> sharpColumns_;
   std::vector<sdlbackend::Straddle> sharpRows_;  // every row: its first source row, and alpha to the next
   int32_t sharpRowsFor_ = 0;                     // the picture height sharpRows_ was worked out for
-  std::vector<uint32_t> sharpExpanded_;          // directSurface_: the source rows stretched to its width
+  std::unique_ptr<uint32_t[]> sharpExpanded_;    // directSurface_: the source rows stretched to its width
+  size_t sharpExpandedSize_ = 0;                 // pixels in sharpExpanded_
   int32_t workWidth_ = 0;
   int32_t workHeight_ = 0;
   PixelLayout workLayout_;

@@ -236,17 +236,19 @@ bool SdlVideo::Sharpen(const SDL_Rect& from, const SDL_Rect& to, bool onBlank) {
     }
     sharpRows_ = EveryPixel(from.h, to.h);
     sharpRowsFor_ = to.h;
+    // Every row is expanded just below before any is read: the memory is not cleared first.
     const size_t expanded = directSurface_ ? static_cast<size_t>(to.w) * from.h : 0;
-    sharpExpanded_.clear();
-    sharpExpanded_.reserve(expanded);
-    sdlbackend::ReadyForWriting(sharpExpanded_.data(), expanded * sizeof(uint32_t));
-    sharpExpanded_.assign(expanded, 0);
+    if (expanded != sharpExpandedSize_) {
+      sharpExpanded_ = expanded > 0 ? std::make_unique_for_overwrite<uint32_t[]>(expanded) : nullptr;
+      sharpExpandedSize_ = expanded;
+      sdlbackend::ReadyForWriting(sharpExpanded_.get(), expanded * sizeof(uint32_t));
+    }
     top = 0;
     bottom = from.h;
   }
   sharpChanged_ = {0, 0, to.w, 0};
   if (!directSurface_) return top >= bottom || ExpandRows(from, top, bottom, nullptr, 0);
-  if (top < bottom && !ExpandRows(from, top, bottom, sharpExpanded_.data(), to.w * 4)) return false;
+  if (top < bottom && !ExpandRows(from, top, bottom, sharpExpanded_.get(), to.w * 4)) return false;
   // On a blank window, the rows to show are those from the first source row that is not black to the last.
   if (onBlank) {
     const auto black = [&](int32_t y) {
@@ -269,7 +271,7 @@ void SdlVideo::ComposeRows(int32_t first, int32_t count, uint8_t* pixels, int pi
   const int32_t pixelsPerRow = sharpWidth_;
   for (int32_t y = 0; y < count; ++y) {
     const sdlbackend::Straddle& row = sharpRows_[first + y];
-    const uint32_t* upper = sharpExpanded_.data() + static_cast<size_t>(row.first) * pixelsPerRow;
+    const uint32_t* upper = sharpExpanded_.get() + static_cast<size_t>(row.first) * pixelsPerRow;
     auto* out = reinterpret_cast<uint32_t*>(pixels + static_cast<ptrdiff_t>(y) * pitch);
     if (row.alpha == 0) {
       std::memcpy(out, upper, static_cast<size_t>(pixelsPerRow) * 4);
